@@ -1,0 +1,90 @@
+#include "mascot/form1.h"
+
+#include "core/line_raster.h"
+#include "core/rounding.h"
+
+#include <cmath>
+
+namespace ruvia::mascot {
+
+Form1::Form1(platform::Toolkit& toolkit, std::filesystem::path settingsFile)
+    : toolkit_(toolkit),
+      settingsFile_(std::move(settingsFile)),
+      window_(toolkit.createMascotWindow()) {
+    Timer1 = toolkit_.createTimer();
+    Timer1->onTick = [this] { Timer1_Timer(); };
+
+    const double tpp = toolkit_.twipsPerPixel();
+    window_->move(core::roundHalfEven(kDesignLeft / tpp), core::roundHalfEven(kDesignTop / tpp));
+    window_->resize(core::roundHalfEven(kDesignWidth / tpp),
+                    core::roundHalfEven(kDesignHeight / tpp));
+    sceneScaleWidth_ = static_cast<float>(window_->geometry().width);
+    PicMain = core::Image(window_->geometry().width, window_->geometry().height);
+    PicTemp = PicMain;
+
+    window_->events.resize = [this] { Form_Resize(); };
+    window_->events.paint = [this] { Form_Paint(); };
+    window_->events.mouseDown = [this](platform::MouseButton b, platform::PixelPoint at) {
+        onMouseDown(b, at);
+    };
+    window_->events.click = [this](platform::MouseButton b, platform::PixelPoint at) {
+        onClick(b, at);
+    };
+}
+
+Form1::~Form1() = default;
+
+float Form1::Left() const {
+    return static_cast<float>(window_->geometry().x * toolkit_.twipsPerPixel());
+}
+float Form1::Top() const {
+    return static_cast<float>(window_->geometry().y * toolkit_.twipsPerPixel());
+}
+float Form1::Width() const {
+    return static_cast<float>(window_->geometry().width * toolkit_.twipsPerPixel());
+}
+float Form1::Height() const {
+    return static_cast<float>(window_->geometry().height * toolkit_.twipsPerPixel());
+}
+
+void Form1::setLeft(float twips) {
+    window_->move(core::roundHalfEven(twips / toolkit_.twipsPerPixel()), window_->geometry().y);
+}
+void Form1::setTop(float twips) {
+    window_->move(window_->geometry().x, core::roundHalfEven(twips / toolkit_.twipsPerPixel()));
+}
+void Form1::setWidth(float twips) {
+    window_->resize(core::roundHalfEven(twips / toolkit_.twipsPerPixel()),
+                    window_->geometry().height);
+}
+
+void Form1::Show() { window_->show(); }
+
+void Form1::Unload() {
+    Timer1->setInterval(0);
+    window_->hide();
+    toolkit_.endProgram(0);
+}
+
+double Form1::sceneScaleHeight() const { return window_->geometry().height; }
+
+void Form1::clearScene() { PicMain.fill(toolkit_.resolveColor(platform::kWindowBackground)); }
+
+// The scene has no backing store of its own: what the form drew reaches the screen
+// together with the string, which the toolkit draws over its container.
+void Form1::presentScene() {
+    core::Image frame = PicMain;
+    core::drawThickLine(frame, Line1.X1, Line1.Y1, Line1.X2, Line1.Y2,
+                        toolkit_.resolveColor(Line1.BorderColor));
+    window_->present(frame);
+}
+
+void Form1::onMouseDown(platform::MouseButton button, platform::PixelPoint at) {
+    if (ImgPin1.contains(at.x, at.y)) ImgPin1_MouseDown(static_cast<int16_t>(button));
+}
+
+void Form1::onClick(platform::MouseButton button, platform::PixelPoint at) {
+    if (button == platform::MouseButton::Left && !ImgPin1.contains(at.x, at.y)) PicMain_Click();
+}
+
+}  // namespace ruvia::mascot

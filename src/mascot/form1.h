@@ -1,0 +1,98 @@
+// The mascot window: a borderless window whose whole inside is the scene, in which the
+// character hangs on a string from a push-pin and swings.
+#pragma once
+
+#include "core/image.h"
+#include "core/swing.h"
+#include "mascot/form1_design.h"
+#include "platform/toolkit.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+namespace ruvia::mascot {
+
+class Form1 {
+public:
+    // `settingsFile` is where the position is kept; relative names resolve in the
+    // current directory at the moment of the read or write.
+    explicit Form1(platform::Toolkit& toolkit,
+                   std::filesystem::path settingsFile = kSettingsFileName);
+    ~Form1();
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // --- event handlers, wired to the backend's events by the constructor
+    void Form_Load();
+    void Form_Resize();
+    void Form_Paint();
+    void PicMain_Paint();
+    void PicMain_Click();
+    void Timer1_Timer();
+    void ImgPin1_MouseDown(int16_t Button);
+
+    // --- procedures
+    void GetPos();
+    void GetCap();
+    void SetCap();
+    void setRuvia(int32_t x, int32_t y, int32_t pose);
+    void setPin();
+    void SetLine();
+
+    // --- window properties in twips (single precision, like the toolkit's)
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+    void setLeft(float twips);
+    void setTop(float twips);
+    void setWidth(float twips);
+    void Show();
+
+    // Ends the program, as unloading the last form does.
+    void Unload();
+
+    // --- form-level state
+    int32_t CharY = 0;
+    int32_t CharX = 0;
+    int32_t PinY = 0;
+    int32_t PinX = 0;
+    int32_t ApiResult = 0;
+    double RopeLen = 0.0;
+    double AngleRad = 0.0;
+    double Angle = 0.0;
+    int32_t Amplitude = 0;
+    core::VbBool SwingPlus = core::kFalse;
+
+    // --- controls
+    std::unique_ptr<platform::Timer> Timer1;
+    core::Image Picture1;  // staging surface for image-list frames
+    core::Image PicMain;   // the scene
+    core::Image PicTemp;   // the last captured background
+    LineControl Line1;
+    PixelBox ImgPin1;
+
+    platform::MascotWindow& window() { return *window_; }
+    const platform::MascotWindow& window() const { return *window_; }
+    // Scene geometry: the scene's inner size in pixels (ScaleWidth, ScaleHeight).
+    float sceneScaleWidth() const { return sceneScaleWidth_; }
+    double sceneScaleHeight() const;
+
+private:
+    void drawMasked(int32_t x, int32_t y, int w, int h, int maskFrame, int spriteFrame);
+    void stageFrame(int index);
+    void clearScene();
+    void presentScene();
+    void holdInsideScreen();
+    void onMouseDown(platform::MouseButton button, platform::PixelPoint at);
+    void onClick(platform::MouseButton button, platform::PixelPoint at);
+
+    platform::Toolkit& toolkit_;
+    std::filesystem::path settingsFile_;
+    std::unique_ptr<platform::MascotWindow> window_;
+    float sceneScaleWidth_ = 0.0f;  // the window's ScaleWidth as last set by the layout
+    bool capturing_ = false;
+};
+
+}  // namespace ruvia::mascot

@@ -1,0 +1,42 @@
+// The pin: drag handle of the whole window, and the menu's trigger.
+#include "core/screen_hold.h"
+
+#include "mascot/form1.h"
+
+#include <vector>
+
+namespace ruvia::mascot {
+
+void Form1::ImgPin1_MouseDown(int16_t Button) {
+    if (Button == static_cast<int16_t>(platform::MouseButton::Right)) {
+        return;
+    }
+    Timer1->setInterval(0);
+    window_->runMoveLoop();
+    toolkit_.doEvents();
+    holdInsideScreen();
+    GetCap();
+    SetCap();
+    setPin();
+    setRuvia(CharX, CharY, 0);
+    SetLine();
+    presentScene();
+    Amplitude = core::kRestartAmplitude;
+    Timer1->setInterval(kTickMilliseconds);
+}
+
+// Inside the screen that shows most of the window, so a mascot can live on any monitor.
+void Form1::holdInsideScreen() {
+    const double tpp = toolkit_.twipsPerPixel();
+    std::vector<core::TwipsRect> screens;
+    for (const platform::PixelRect& s : toolkit_.screens())
+        screens.push_back({static_cast<float>(s.x * tpp), static_cast<float>(s.y * tpp),
+                           static_cast<float>(s.width * tpp), static_cast<float>(s.height * tpp)});
+    if (screens.empty()) return;
+    const core::TwipsRect now{Left(), Top(), Width(), Height()};
+    const core::TwipsRect held = core::holdInside(now, screens[core::screenHolding(now, screens)]);
+    if (held.top != now.top) setTop(held.top);
+    if (held.left != now.left) setLeft(held.left);
+}
+
+}  // namespace ruvia::mascot

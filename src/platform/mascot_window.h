@@ -1,0 +1,56 @@
+// The borderless window that shows the scene. Geometry is in whole logical pixels
+// of the virtual desktop; the forms convert to twips with Toolkit::twipsPerPixel().
+#pragma once
+
+#include "core/image.h"
+#include "platform/types.h"
+
+#include <functional>
+
+namespace ruvia::platform {
+
+struct MascotWindowEvents {
+    // The window system asks the window to repaint its own surface (not after the
+    // window's own show at the end of a capture: backends swallow that one).
+    std::function<void()> paint;
+    // The window's size changed; may be raised from inside resize() itself.
+    std::function<void()> resize;
+    // Mouse events, positions in scene pixels from the window's top-left corner.
+    std::function<void(MouseButton, PixelPoint)> mouseDown;
+    std::function<void(MouseButton, PixelPoint)> mouseUp;
+    // A press and release of the same button without a drag in between.
+    std::function<void(MouseButton, PixelPoint)> click;
+};
+
+class MascotWindow {
+public:
+    virtual ~MascotWindow() = default;
+
+    virtual PixelRect geometry() const = 0;  // outer == inner: the window has no frame
+    virtual void move(int x, int y) = 0;
+    virtual void resize(int width, int height) = 0;
+
+    virtual void show() = 0;
+    virtual void hide() = 0;
+    virtual bool isVisible() const = 0;
+
+    // Puts the finished frame on screen, 1:1 in logical pixels from the top-left corner.
+    virtual void present(const core::Image& frame) = 0;
+
+    // Copies the screen pixels behind the window (width x height from its top-left
+    // corner) into dst at (0, 0). Called while the window is hidden; the backend makes
+    // sure the window is really gone from the screen before it reads. Returns false and
+    // leaves dst as it was when the screen cannot be read.
+    virtual bool copyScreenBehind(core::Image& dst, int width, int height) = 0;
+
+    // Lets the user move the window with the mouse; returns after the button is
+    // released, with the window at its new place.
+    virtual void runMoveLoop() = 0;
+
+    // Puts the window into or out of the always-on-top band; false when refused.
+    virtual bool setStayOnTop(bool on) = 0;
+
+    MascotWindowEvents events;
+};
+
+}  // namespace ruvia::platform

@@ -1,0 +1,105 @@
+// A simulated desktop: a wallpaper, a stack of windows, screens, a clock that the test
+// advances, scripted mouse input and logs of what the program asked for. Deterministic;
+// it renders what the screen shows, so tests can assert pixels.
+#pragma once
+
+#include "core/image.h"
+#include "platform/types.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ruvia::sim {
+
+class SimWindow;
+class SimTimer;
+
+struct MessageBoxRecord {
+    std::string text;
+    std::string title;
+};
+
+class SimDesktop {
+public:
+    // `wallpaper` covers the virtual desktop from (0, 0); screens are rectangles on it.
+    SimDesktop(std::vector<platform::PixelRect> screens, core::Image wallpaper,
+               double twipsPerPixel = 15.0);
+
+    const std::vector<platform::PixelRect>& screens() const { return screens_; }
+    double twipsPerPixel() const { return twipsPerPixel_; }
+
+    // --- time: advancing the clock runs pending events and fires due timer ticks
+    int64_t now() const { return now_; }
+    void advance(int64_t milliseconds);
+    void runPending();
+    // Every doEvents also lets this much time pass (the window system's latency).
+    int64_t doEventsLatency = 0;
+    void doEvents();
+
+    // --- what is on the screen
+    core::Image screenshot() const;
+    SimWindow* windowAt(platform::PixelPoint p) const;
+    const std::vector<SimWindow*>& stack() const { return stack_; }  // bottom to top
+
+    // --- mouse: a press and release at `from` and `to`; a window's move loop follows it
+    void drag(platform::PixelPoint from, platform::PixelPoint to, platform::MouseButton b);
+    void click(platform::PixelPoint at, platform::MouseButton b) { drag(at, at, b); }
+    void moveMouse(platform::PixelPoint to);
+    // The press being delivered, for a move loop: returns the offset still to follow.
+    bool takeDragOffset(platform::PixelPoint& offset);
+
+    // The window system tells `w` that part of it was uncovered.
+    void expose(SimWindow& w);
+
+    // --- logs
+    std::vector<std::string> log;
+    std::vector<MessageBoxRecord> messageBoxes;
+    void record(std::string entry) { log.push_back(std::move(entry)); }
+
+    // --- one-instance registry
+    bool instanceHeld = false;
+
+    // --- used by the sim backend's objects
+    void addWindow(SimWindow& w);
+    void removeWindow(SimWindow& w);
+    void raise(SimWindow& w);
+    void addTimer(SimTimer& t);
+    void removeTimer(SimTimer& t);
+    void post(std::function<void()> event) { pending_.push_back(std::move(event)); }
+    SimWindow* activeWindow = nullptr;
+
+private:
+    void fireDueTimers(int64_t until);
+
+    std::vector<platform::PixelRect> screens_;
+    core::Image wallpaper_;
+    double twipsPerPixel_;
+    int64_t now_ = 0;
+    std::vector<SimWindow*> stack_;
+    std::vector<SimTimer*> timers_;
+    std::deque<std::function<void()>> pending_;
+    bool dragging_ = false;
+    platform::PixelPoint dragOffset_{};
+};
+
+// What every simulated window has: a place in the stack, a rectangle, visibility and
+// the pixels it shows.
+class SimWindow {
+public:
+    virtual ~SimWindow() = default;
+    platform::PixelRect rect;
+    bool visible = false;
+    bool topMost = false;
+    std::string name;
+    virtual void render(core::Image& screen) const = 0;
+    virtual void mousePress(platform::PixelPoint local, platform::MouseButton b) = 0;
+    virtual void mouseRelease(platform::PixelPoint local, platform::MouseButton b, bool clicked) = 0;
+    virtual void mouseMove(platform::PixelPoint local) { (void)local; }
+    virtual void paintRequested() {}
+    virtual void deactivated() {}
+};
+
+}  // namespace ruvia::sim

@@ -1,0 +1,85 @@
+#include "platform/sim/sim_mascot_window.h"
+
+#include "core/raster_ops.h"
+
+namespace ruvia::sim {
+
+SimMascotWindow::SimMascotWindow(SimDesktop& desktop) : desktop_(desktop) {
+    name = "mascot";
+    desktop_.addWindow(*this);
+}
+
+SimMascotWindow::~SimMascotWindow() { desktop_.removeWindow(*this); }
+
+void SimMascotWindow::move(int x, int y) {
+    rect.x = x;
+    rect.y = y;
+}
+
+void SimMascotWindow::resize(int width, int height) {
+    if (width == rect.width && height == rect.height) return;
+    rect.width = width;
+    rect.height = height;
+    desktop_.record("resize");
+    if (events.resize) events.resize();
+}
+
+void SimMascotWindow::show() {
+    desktop_.record("show");
+    if (visible) return;
+    visible = true;
+    // A window that appears must paint itself, as with a real window system.
+    desktop_.expose(*this);
+}
+
+void SimMascotWindow::hide() {
+    desktop_.record("hide");
+    visible = false;
+}
+
+void SimMascotWindow::present(const core::Image& frame) {
+    desktop_.record("present");
+    frame_ = frame;
+}
+
+bool SimMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
+    desktop_.record(visible ? "read while visible" : "read");
+    ++captures;
+    if (!screenReadable) return false;
+    const core::Image screen = desktop_.screenshot();
+    core::bitBlt(dst, 0, 0, width, height, screen, rect.x, rect.y, core::RasterOp::SrcCopy);
+    return true;
+}
+
+void SimMascotWindow::runMoveLoop() {
+    desktop_.record("move loop");
+    platform::PixelPoint offset;
+    if (desktop_.takeDragOffset(offset)) move(rect.x + offset.x, rect.y + offset.y);
+}
+
+bool SimMascotWindow::setStayOnTop(bool on) {
+    topMost = on;
+    return true;
+}
+
+void SimMascotWindow::render(core::Image& screen) const {
+    core::bitBlt(screen, rect.x, rect.y, rect.width, rect.height, frame_, 0, 0,
+                 core::RasterOp::SrcCopy);
+}
+
+void SimMascotWindow::mousePress(platform::PixelPoint local, platform::MouseButton b) {
+    if (events.mouseDown) events.mouseDown(b, local);
+}
+
+void SimMascotWindow::mouseRelease(platform::PixelPoint local, platform::MouseButton b,
+                                   bool clicked) {
+    if (events.mouseUp) events.mouseUp(b, local);
+    if (clicked && events.click) events.click(b, local);
+}
+
+void SimMascotWindow::paintRequested() {
+    desktop_.record("paint");
+    if (visible && events.paint) events.paint();
+}
+
+}  // namespace ruvia::sim

@@ -1,0 +1,39 @@
+// Sim backend: MascotWindow, a rectangle on the simulated desktop showing its last frame.
+#pragma once
+
+#include "platform/mascot_window.h"
+#include "platform/sim/sim_desktop.h"
+
+namespace ruvia::sim {
+
+class SimMascotWindow : public platform::MascotWindow, public SimWindow {
+public:
+    explicit SimMascotWindow(SimDesktop& desktop);
+    ~SimMascotWindow() override;
+
+    platform::PixelRect geometry() const override { return rect; }
+    void move(int x, int y) override;
+    void resize(int width, int height) override;
+    void show() override;
+    void hide() override;
+    bool isVisible() const override { return visible; }
+    void present(const core::Image& frame) override;
+    bool copyScreenBehind(core::Image& dst, int width, int height) override;
+    void runMoveLoop() override;
+    bool setStayOnTop(bool on) override;
+
+    const core::Image& shownFrame() const { return frame_; }
+    int captures = 0;
+    bool screenReadable = true;  // false: like a desktop whose screen cannot be read
+
+    void render(core::Image& screen) const override;
+    void mousePress(platform::PixelPoint local, platform::MouseButton b) override;
+    void mouseRelease(platform::PixelPoint local, platform::MouseButton b, bool clicked) override;
+    void paintRequested() override;
+
+private:
+    SimDesktop& desktop_;
+    core::Image frame_;
+};
+
+}  // namespace ruvia::sim

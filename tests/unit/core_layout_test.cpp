@@ -1,0 +1,52 @@
+#include "core/layout.h"
+#include "core/rounding.h"
+
+#include <gtest/gtest.h>
+
+using namespace ruvia::core;
+
+TEST(Rounding, TiesGoToEven) {
+    const std::pair<double, int32_t> cases[] = {{53.5, 54}, {52.5, 52}, {0.5, 0},   {1.5, 2},
+                                                {-0.5, 0},  {-1.5, -2}, {-2.5, -2}, {94.49, 94},
+                                                {60.5, 60}, {2.6, 3},   {-2.6, -3}};
+    for (const auto& [v, r] : cases) EXPECT_EQ(roundHalfEven(v), r) << v;
+    EXPECT_THROW(roundHalfEven(3e9), std::overflow_error);
+    EXPECT_THROW(roundHalfEven(-3e9), std::overflow_error);
+}
+
+TEST(Layout, ScaleWidthFromSceneHeight) {
+    struct Case {
+        double height;
+        double rope;
+        float scaleWidth;
+    };
+    const Case cases[] = {
+        {150, 94, 107.21204f}, {188, 132, 121.44669f}, {56, 0, 72.0f}, {0, -56, 51.02263f},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(ropeLength(c.height), c.rope) << c.height;
+        EXPECT_NEAR(windowScaleWidth(ropeLength(c.height)), c.scaleWidth, 1e-4) << c.height;
+    }
+    // Twips at 15 and 12 twips per pixel.
+    EXPECT_NEAR(windowScaleWidth(94) * 15.0, 1608.18, 0.01);
+    EXPECT_NEAR(windowScaleWidth(132) * 12.0, 1457.36, 0.01);
+}
+
+TEST(Layout, PinAnchorAndRestPosition) {
+    struct Case {
+        double width;
+        double rope;
+        PinLayout expected;  // pinX, pinY, charX, charY, lineX1, lineY1
+    };
+    const Case cases[] = {
+        {107, 94, {54, 0, 46, 94, 60, 12}},
+        {105, 94, {52, 0, 44, 94, 58, 12}},
+        {109, 94, {54, 0, 46, 94, 60, 12}},
+        {121, 132, {60, 0, 52, 132, 66, 12}},
+        {108, 94, {54, 0, 46, 94, 60, 12}},
+        {107, 94.5, {54, 0, 46, 94, 60, 12}},
+        {72, 0, {36, 0, 28, 0, 42, 12}},
+        {51, -56, {26, 0, 18, -56, 32, 12}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(pinLayout(c.width, 0.0, c.rope), c.expected) << c.width;
+}
