@@ -2,6 +2,7 @@
 
 #include "core/line_raster.h"
 #include "core/rounding.h"
+#include "menu/form2.h"
 
 #include <cmath>
 

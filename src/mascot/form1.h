@@ -11,6 +11,10 @@
 #include <filesystem>
 #include <memory>
 
+namespace ruvia::menu {
+class Form2;
+}
+
 namespace ruvia::mascot {
 
 class Form1 {
@@ -73,6 +77,7 @@ public:
     LineControl Line1;
     PixelBox ImgPin1;
 
+    menu::Form2* form2() { return form2_.get(); }
     platform::MascotWindow& window() { return *window_; }
     const platform::MascotWindow& window() const { return *window_; }
     // Scene geometry: the scene's inner size in pixels (ScaleWidth, ScaleHeight).
@@ -85,12 +90,14 @@ private:
     void clearScene();
     void presentScene();
     void holdInsideScreen();
+    void showMenu();
     void onMouseDown(platform::MouseButton button, platform::PixelPoint at);
     void onClick(platform::MouseButton button, platform::PixelPoint at);
 
     platform::Toolkit& toolkit_;
     std::filesystem::path settingsFile_;
     std::unique_ptr<platform::MascotWindow> window_;
+    std::unique_ptr<menu::Form2> form2_;  // created on its first showing
     float sceneScaleWidth_ = 0.0f;  // the window's ScaleWidth as last set by the layout
     bool capturing_ = false;
 };

@@ -2,6 +2,7 @@
 #include "core/screen_hold.h"
 
 #include "mascot/form1.h"
+#include "menu/form2.h"
 
 #include <vector>
 
@@ -9,6 +10,7 @@ namespace ruvia::mascot {
 
 void Form1::ImgPin1_MouseDown(int16_t Button) {
     if (Button == static_cast<int16_t>(platform::MouseButton::Right)) {
+        showMenu();
         return;
     }
     Timer1->setInterval(0);
@@ -37,6 +39,21 @@ void Form1::holdInsideScreen() {
     const core::TwipsRect held = core::holdInside(now, screens[core::screenHolding(now, screens)]);
     if (held.top != now.top) setTop(held.top);
     if (held.left != now.left) setLeft(held.left);
+}
+
+}  // namespace ruvia::mascot
+
+namespace ruvia::mascot {
+
+void Form1::showMenu() {
+    if (!form2_) {
+        form2_ = std::make_unique<menu::Form2>(
+            toolkit_,
+            menu::MenuOwner{*window_, [this] { Show(); }, [this] { return Left(); },
+                            [this] { return Top(); }, [this] { Unload(); }},
+            settingsFile_);
+    }
+    form2_->Show();
 }
 
 }  // namespace ruvia::mascot

@@ -1,6 +1,6 @@
 // Start-up: one copy only, the saved position, the first layout and the first tick.
 #include "mascot/form1.h"
-#include "mascot/settings_store.h"
+#include "settings/settings_store.h"
 
 namespace ruvia::mascot {
 
@@ -24,7 +24,7 @@ void Form1::Form_Load() {
 
 void Form1::GetPos() {
     // A file that is missing or does not hold two whole numbers changes nothing, silently.
-    const auto saved = readSavedPosition(settingsFile_);
+    const auto saved = settings::readSavedPosition(settingsFile_);
     if (!saved) return;
     setTop(static_cast<float>(saved->top));
     setLeft(static_cast<float>(saved->left));

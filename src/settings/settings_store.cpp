@@ -1,4 +1,4 @@
-#include "mascot/settings_store.h"
+#include "settings/settings_store.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <system_error>
 
-namespace ruvia::mascot {
+namespace ruvia::settings {
 
 namespace {
 // Longer files are not ours; the first line is all that counts anyway.
@@ -29,9 +29,10 @@ std::string writeSavedPosition(const std::filesystem::path& file, float left, fl
     const std::filesystem::path full = std::filesystem::absolute(file, ec);
     const std::filesystem::path target = ec ? file : full;
     const std::filesystem::path temporary = target.string() + ".new";
+    bool created = false;
     auto failure = [&](const std::string& what, const std::string& reason) {
         std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+        if (created) std::filesystem::remove(temporary, ignored);
         return "Could not save the mascot's position to " + target.string() + ": " + what +
                ": " + reason;
     };
@@ -40,6 +41,7 @@ std::string writeSavedPosition(const std::filesystem::path& file, float left, fl
     errno = 0;
     std::FILE* out = std::fopen(temporary.string().c_str(), "wb");
     if (!out) return failure("cannot create " + temporary.filename().string(), std::strerror(errno));
+    created = true;
     const bool written = std::fwrite(line.data(), 1, line.size(), out) == line.size();
     const int writeError = errno;
     const bool closed = std::fclose(out) == 0;
@@ -51,4 +53,4 @@ std::string writeSavedPosition(const std::filesystem::path& file, float left, fl
     return {};
 }
 
-}  // namespace ruvia::mascot
+}  // namespace ruvia::settings

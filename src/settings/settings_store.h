@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace ruvia::mascot {
+namespace ruvia::settings {
 
 // The saved position, or nothing when the file is missing, unreadable or not two whole
 // numbers. Never throws; the file is closed again whatever happens.
@@ -18,4 +18,4 @@ std::optional<core::SavedPosition> readSavedPosition(const std::filesystem::path
 // names the full path and the system's reason.
 std::string writeSavedPosition(const std::filesystem::path& file, float left, float top);
 
-}  // namespace ruvia::mascot
+}  // namespace ruvia::settings

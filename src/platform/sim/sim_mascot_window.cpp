@@ -20,8 +20,9 @@ void SimMascotWindow::resize(int width, int height) {
     if (width == rect.width && height == rect.height) return;
     rect.width = width;
     rect.height = height;
+    if (!events.resize) return;
     desktop_.record("resize");
-    if (events.resize) events.resize();
+    events.resize();
 }
 
 void SimMascotWindow::show() {

@@ -1,0 +1,58 @@
+// The menu window opened from the pin: portrait, title, version, credit and two items,
+// always on top and exit.
+#pragma once
+
+#include "core/swing.h"
+#include "platform/toolkit.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace ruvia::menu {
+
+// What the menu needs of the mascot window that owns it.
+struct MenuOwner {
+    platform::MascotWindow& window;
+    std::function<void()> show;
+    std::function<float()> left;  // twips
+    std::function<float()> top;
+    std::function<void()> unload;
+};
+
+class Form2 {
+public:
+    Form2(platform::Toolkit& toolkit, MenuOwner owner, std::filesystem::path settingsFile);
+
+    // Modeless, above its owner; the first call creates the window and runs Form_Load.
+    void Show();
+    void Hide();
+
+    void Form_Load();
+    void Form_Deactivate();
+    void Label1_MouseMove();
+    void Label2_MouseMove();
+    void Label1_MouseDown(int16_t Button);
+    void Label2_MouseDown(int16_t Button);
+
+    int16_t Hover1 = 0;
+    int16_t Hover2 = 0;
+    core::VbBool TopMostOn = core::kFalse;
+
+    platform::LabelId Label1 = -1;
+    platform::LabelId Label2 = -1;
+    platform::MenuWindow* window() { return window_.get(); }
+    bool loaded() const { return window_ != nullptr; }
+
+private:
+    void create();
+    void Unload();
+
+    platform::Toolkit& toolkit_;
+    MenuOwner owner_;
+    std::filesystem::path settingsFile_;
+    std::unique_ptr<platform::MenuWindow> window_;
+};
+
+}  // namespace ruvia::menu

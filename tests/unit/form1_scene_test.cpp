@@ -1,0 +1,174 @@
+#include "assets/art.h"
+#include "sim_fixture.h"
+
+#include <algorithm>
+
+using namespace ruvia;
+using ruvia::testing::SimDesktopTest;
+
+namespace {
+
+bool inside(int x, int y, platform::PixelRect r) {
+    return x >= r.x && y >= r.y && x < r.x + r.width && y < r.y + r.height;
+}
+
+std::vector<std::string> captureSteps(const std::vector<std::string>& log, size_t from) {
+    std::vector<std::string> steps;
+    for (size_t i = from; i < log.size(); ++i)
+        if (log[i] == "hide" || log[i] == "doEvents" || log[i] == "read" || log[i] == "show")
+            steps.push_back(log[i]);
+    return steps;
+}
+
+}  // namespace
+
+class Scene : public SimDesktopTest {
+protected:
+    void tick(int n = 1) { desktop.advance(50 * n); }
+
+    // Every scene pixel outside the character, the pin and the string is the background.
+    void expectBackgroundOutside(const mascot::Form1& f, platform::PixelRect character) {
+        const core::Image behind = wallpaperBehind(program->window().geometry());
+        const platform::PixelRect pin{f.PinX, f.PinY, 16, 16};
+        const platform::PixelRect string{std::min<int>(f.Line1.X1, f.Line1.X2) - 1, 0,
+                                         std::abs(f.Line1.X2 - f.Line1.X1) + 4,
+                                         static_cast<int>(f.Line1.Y2) + 2};
+        const core::Image& shown = program->window().shownFrame();
+        int mismatches = 0;
+        for (int y = 0; y < shown.height; ++y)
+            for (int x = 0; x < shown.width; ++x)
+                if (!inside(x, y, character) && !inside(x, y, pin) && !inside(x, y, string) &&
+                    shown.at(x, y) != behind.at(x, y))
+                    ++mismatches;
+        EXPECT_EQ(mismatches, 0);
+    }
+
+    // Where a mask is black the scene shows the sprite; where white, the background.
+    void expectSprite(const core::Image& scene, int x0, int y0, int maskFrame, int spriteFrame) {
+        const core::Image& mask = assets::imageListFrame(maskFrame);
+        const core::Image& sprite = assets::imageListFrame(spriteFrame);
+        const core::Image behind = wallpaperBehind(program->window().geometry());
+        for (int y = 0; y < mask.height; ++y)
+            for (int x = 0; x < mask.width; ++x) {
+                if (!scene.contains(x0 + x, y0 + y)) continue;
+                const uint32_t want = mask.at(x, y) == core::kBlack ? sprite.at(x, y)
+                                                                    : behind.at(x0 + x, y0 + y);
+                ASSERT_EQ(scene.at(x0 + x, y0 + y), want) << x << "," << y;
+            }
+    }
+};
+
+TEST_F(Scene, FirstTickDrawsCharacterPinAndStringOverTheBackground) {
+    auto& p = start();
+    tick();
+    const mascot::Form1& f = p.form;
+    expectSprite(f.PicMain, 46, 94, 2, 1);
+    expectSprite(f.PicMain, 54, 0, 8, 7);
+    EXPECT_EQ(std::tuple(f.Line1.X2, f.Line1.Y2), std::tuple(60.0f, 94.0f));
+    expectBackgroundOutside(f, {46, 94, 32, 56});
+    // The string is drawn over the scene in its colour.
+    EXPECT_EQ(p.window().shownFrame().at(60, 50), 0xB46400u);
+}
+
+TEST_F(Scene, TheSwingComesToRestAfter79TicksAndStopsTheTimer) {
+    auto& p = start();
+    int ticks = 0;
+    auto previous = p.form.Timer1->onTick;
+    p.form.Timer1->onTick = [&] { ++ticks; previous(); };
+    tick(200);
+    EXPECT_EQ(ticks, 79);
+    EXPECT_EQ(p.form.Timer1->interval(), 0);
+    EXPECT_EQ(std::tuple(p.form.Angle, p.form.Amplitude, p.form.SwingPlus), std::tuple(0.0, 0, core::kTrue));
+    expectSprite(p.form.PicMain, 46, 94, 2, 1);
+    EXPECT_EQ(p.window().captures, 3) << "ticks never read the screen";
+
+    // A click on the scene, away from the pin, sets it going again from where it is.
+    desktop.click({639 + 10, 66 + 100}, platform::MouseButton::Left);
+    EXPECT_EQ(std::tuple(p.form.Amplitude, p.form.Timer1->interval()), std::tuple(20, 50));
+    ticks = 0;
+    tick(200);
+    EXPECT_EQ(ticks, 79);
+}
+
+TEST_F(Scene, ARightClickOnTheSceneDoesNotRestartTheSwing) {
+    auto& p = start();
+    tick(100);
+    desktop.click({639 + 10, 66 + 100}, platform::MouseButton::Right);
+    EXPECT_EQ(p.form.Amplitude, 0);
+    EXPECT_EQ(p.form.Timer1->interval(), 0);
+}
+
+TEST_F(Scene, ACaptureHidesYieldsReadsShowsAndYieldsInThatOrder) {
+    auto& p = start();
+    const size_t from = desktop.log.size();
+    p.form.Form_Paint();
+    EXPECT_EQ(captureSteps(desktop.log, from),
+              (std::vector<std::string>{"hide", "doEvents", "read", "show", "doEvents"}));
+}
+
+TEST_F(Scene, ARepaintRequestCapturesOnceAndTheShowAfterItDoesNotCaptureAgain) {
+    auto& p = start();
+    tick(100);
+    const int before = p.window().captures;
+    desktop.expose(p.window());
+    tick(20);
+    EXPECT_EQ(p.window().captures, before + 1);
+    // The repaint shows the background and the pin, without the character.
+    const mascot::Form1& f = p.form;
+    core::Image expected = wallpaperBehind(p.window().geometry());
+    EXPECT_NE(f.PicMain, expected);
+    expectSprite(f.PicMain, 54, 0, 8, 7);
+    for (int y = 94; y < 150; ++y)
+        for (int x = 46; x < 78; ++x) ASSERT_EQ(f.PicMain.at(x, y), expected.at(x, y));
+}
+
+TEST_F(Scene, ATickDuringACaptureDrawsIntoTheHiddenSceneWithoutDisturbingTheCopy) {
+    auto& p = start();
+    desktop.doEventsLatency = 60;  // the window system is slow: ticks fall inside captures
+    const int before = p.window().captures;
+    p.form.Form_Paint();
+    EXPECT_EQ(p.window().captures, before + 1);
+    EXPECT_EQ(p.form.PicTemp, wallpaperBehind(p.window().geometry()));
+    EXPECT_EQ(std::count(desktop.log.begin(), desktop.log.end(), "read while visible"), 0);
+}
+
+TEST_F(Scene, AnotherWindowCapturedBeneathStaysInTheSceneUntilTheNextCapture) {
+    auto& p = start();
+    sim::SimMascotWindow other(desktop);  // any opaque window will do
+    other.move(600, 100);
+    other.resize(100, 40);
+    other.present(core::Image(100, 40, 0x336699));
+    other.show();
+    p.form.Form_Paint();
+    EXPECT_EQ(p.form.PicTemp.at(0, 40), 0x336699u);
+    other.hide();
+    tick();
+    EXPECT_EQ(p.window().shownFrame().at(0, 40), 0x336699u);
+}
+
+TEST_F(Scene, AScreenThatCannotBeReadKeepsTheLastBackground) {
+    auto& p = start();
+    const core::Image before = p.form.PicTemp;
+    p.window().screenReadable = false;
+    p.form.Form_Paint();
+    EXPECT_EQ(p.form.PicTemp, before);
+    EXPECT_EQ(p.form.ApiResult, 1) << "the copy after the failed read still succeeds";
+}
+
+TEST_F(Scene, SpritesClipAtTheScenesEdgesAndUnknownPosesDrawNothing) {
+    auto& p = start();
+    mascot::Form1& f = p.form;
+    struct Case {
+        int x, y, pose;
+    };
+    for (const Case c : {Case{-20, -30, 0}, Case{90, 120, 1}, Case{-10, 100, 2}, Case{80, -50, 1}}) {
+        f.SetCap();
+        f.setRuvia(c.x, c.y, c.pose);
+        expectSprite(f.PicMain, c.x, c.y, 2 * c.pose + 2, 2 * c.pose + 1);
+    }
+    for (int pose : {3, -1}) {
+        f.SetCap();
+        f.setRuvia(46, 94, pose);
+        EXPECT_EQ(f.PicMain, f.PicTemp) << pose;
+    }
+}
