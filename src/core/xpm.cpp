@@ -79,9 +79,9 @@ XpmPicture parseXpm(std::span<const char* const> lines) {
         const std::string_view text = lines[i];
         if (text.size() < static_cast<size_t>(cpp)) fail(i, "colour line shorter than its key");
         const std::string_view key = text.substr(0, cpp);
-        const auto spec = words(text.substr(cpp));
-        if (spec.size() != 2 || spec[0] != "c") fail(i, "expected '<key> c <colour>'");
-        if (!palette.emplace(key, parseColour(spec[1], i)).second)
+        const auto entry = words(text.substr(cpp));
+        if (entry.size() != 2 || entry[0] != "c") fail(i, "expected '<key> c <colour>'");
+        if (!palette.emplace(key, parseColour(entry[1], i)).second)
             fail(i, "key '" + std::string(key) + "' defined twice");
     }
 
