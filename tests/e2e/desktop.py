@@ -365,6 +365,16 @@ class WindowEvent:
     window: int  # the window the event is about
     text: str  # xev's whole description
 
+    @property
+    def parent(self) -> int | None:
+        """The new parent, for a ReparentNotify."""
+        match = re.search(r"parent (0x[0-9a-f]+)", self.text.split("\n", 1)[-1])
+        return int(match.group(1), 16) if match else None
+
+    @property
+    def synthetic(self) -> bool:
+        return "synthetic YES" in self.text
+
 
 class RootEvents:
     """Structure events of the root's children (maps, unmaps, moves of top-level windows
@@ -400,12 +410,31 @@ class RootEvents:
                                                         int(windows[-1], 16), "\n".join(lines)))
             lines = []
 
-    def events(self, kind: str | None = None,
-               windows: Iterable[int] | None = None) -> list[WindowEvent]:
+    def events(self, kind: str | None = None, windows: Iterable[int] | None = None,
+               since: float = 0.0) -> list[WindowEvent]:
+        """Events of one kind about some windows, from `since` (a time.monotonic()) on.
+        The server reuses the ids of windows that are gone, so give `since` whenever
+        windows come and go."""
         wanted = set(windows) if windows is not None else None
         with self._lock:
             return [e for e in self._events
-                    if (kind is None or e.kind == kind) and (wanted is None or e.window in wanted)]
+                    if (kind is None or e.kind == kind) and e.time >= since
+                    and (wanted is None or e.window in wanted)]
+
+    def holders(self, client: int, since: float = 0.0) -> set[int]:
+        """The client and every frame the window manager put it in (openbox makes a new
+        frame each time a window is shown again)."""
+        return {client} | {e.parent for e in self.events("ReparentNotify", {client}, since)
+                           if e.parent is not None}
+
+    def shown(self, client: int, since: float = 0.0) -> list[float]:
+        """When the client became visible: maps of it or of a frame holding it."""
+        return [e.time for e in self.events("MapNotify", self.holders(client, since), since)]
+
+    def hidden(self, client: int, since: float = 0.0) -> list[float]:
+        """When the client stopped being visible."""
+        return [e.time for e in self.events("UnmapNotify", self.holders(client, since), since)
+                if not e.synthetic]
 
     def stop(self) -> None:
         self._program.stop()

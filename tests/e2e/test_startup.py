@@ -1,0 +1,140 @@
+"""Start-up of the real program on a private X desktop: where its window comes up, what the
+settings file does to that, the one-copy rule, a start without a display, and what a start
+costs in time and memory."""
+
+from __future__ import annotations
+
+import os
+import signal
+import statistics
+import subprocess
+import sys
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import desktop as dt  # noqa: E402
+from mascot_case import (BINARY, DESIGN_POSITION, SCREEN, SETTINGS_FILE, TITLE,  # noqa: E402
+                         WINDOW_SIZE, MascotCase)
+
+
+class WindowPlacementTest(MascotCase):
+
+    def test_first_start_shows_a_borderless_window_at_the_design_place(self):
+        program = self.start_mascot()
+        window = self.mascot_window(program)
+        rect = self.settled_rect(window)
+        self.assertEqual(rect, self.expected_rect(*DESIGN_POSITION))
+        # No frame: the window manager's frame, if any, is exactly the window.
+        self.assertEqual(self.desktop.frame_of(window).rect, rect)
+        self.assertIn(self.desktop.frame_extents(window), (None, (0, 0, 0, 0)))
+        self.assertEqual(self.desktop.title(window), TITLE)
+        # The settings file is written at exit only.
+        self.assertEqual(os.listdir(program.cwd), [])
+
+    def test_saved_position_decides_where_the_window_comes_up(self):
+        width, height = WINDOW_SIZE
+        cases = [
+            # file content, expected top-left corner in pixels (15 twips per pixel)
+            (b"1200,3450\r\n", (80, 230)),
+            (b"1200\r\n3450\r\n", (80, 230)),
+            (b"0,3450\r\n", (0, 230)),
+            (b"-150,3450\r\n", (0, 230)),  # held back inside the screen's left edge
+            (b"abc", DESIGN_POSITION),
+            (b"1200", DESIGN_POSITION),  # one number is not a position
+            (b"90000,90000\r\n", (SCREEN[0] - width, SCREEN[1] - height)),
+        ]
+        for content, (x, y) in cases:
+            with self.subTest(settings=content):
+                program = self.start_mascot(settings=content)
+                window = self.mascot_window(program)
+                self.assertEqual(self.settled_rect(window), self.expected_rect(x, y))
+                # Read, not rewritten, at start.
+                self.assertEqual((program.cwd / SETTINGS_FILE).read_bytes(), content)
+                program.stop()
+
+
+class OneCopyTest(MascotCase):
+
+    def test_second_start_is_refused_with_a_message_box(self):
+        runtime = self.new_dir("run-")
+        first = self.start_mascot(runtime_dir=runtime)
+        first_window = self.mascot_window(first)
+        first_rect = self.settled_rect(first_window)
+
+        second = self.start_mascot(runtime_dir=runtime)
+        box = self.mascot_window(second)
+        self.assertEqual(self.desktop.title(box), TITLE)
+        self.assertIn("_NET_WM_WINDOW_TYPE_DIALOG",
+                      self.desktop.property(box, "_NET_WM_WINDOW_TYPE") or "")
+        self.assertNotEqual(self.desktop.window_info(box).rect.width, WINDOW_SIZE[0],
+                            "the second copy showed a mascot window, not a message box")
+        time.sleep(0.3)
+        self.assertTrue(second.running(), "the second copy ended without waiting for OK")
+
+        self.desktop.activate(box)
+        self.desktop.key("Return")
+        code = second.wait(10)
+        print(f"\nsecond copy exit code={code}", file=sys.stderr)
+        self.assertIn(code, (0, 1))
+
+        self.assertTrue(first.running(), "the first copy ended with the second")
+        info = self.desktop.window_info(first_window)
+        self.assertTrue(info.viewable)
+        self.assertEqual(info.rect, first_rect)
+        self.assertEqual(os.listdir(second.cwd), [], "the second copy touched the settings")
+
+    def test_copy_killed_with_sigkill_does_not_block_the_next_start(self):
+        runtime = self.new_dir("run-")
+        first = self.start_mascot(runtime_dir=runtime)
+        self.mascot_window(first)
+        first.send(signal.SIGKILL)
+        first.wait(5)
+
+        second = self.start_mascot(runtime_dir=runtime)
+        window = self.mascot_window(second)
+        self.assertEqual(self.settled_rect(window), self.expected_rect(*DESIGN_POSITION))
+
+
+class NoDisplayTest(unittest.TestCase):
+
+    def test_start_without_display_says_so_in_one_line(self):
+        if not BINARY.is_file():
+            raise RuntimeError(f"no program to test at {BINARY}: build it or set RUVIA_BINARY")
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        result = subprocess.run([str(BINARY)], env=env, capture_output=True, timeout=20,
+                                stdin=subprocess.DEVNULL, cwd=os.path.dirname(BINARY))
+        stderr = result.stderr.decode(errors="replace")
+        self.assertGreater(result.returncode, 0, f"exit code {result.returncode}; {stderr}")
+        self.assertEqual(len(stderr.splitlines()), 1, stderr)
+        self.assertIn("display", stderr.lower())
+        self.assertEqual(result.stdout, b"")
+
+
+class StartupCostTest(MascotCase):
+    starts = 10
+
+    def test_startup_time_and_resident_memory(self):
+        watcher = self.desktop.watch_root()
+        self.addCleanup(watcher.stop)
+        startup_ms, rss_kb = [], []
+        for _ in range(self.starts):
+            program = self.start_mascot()
+            window = self.mascot_window(program)
+            shown = dt.wait_until(lambda: watcher.shown(window, since=program.started), 5,
+                                  "the map to be heard")
+            startup_ms.append((shown[0] - program.started) * 1000)
+            self.assertEqual(self.settled_rect(window), self.expected_rect(*DESIGN_POSITION))
+            rss_kb.append(program.rss_kb())
+            program.stop()
+        print(f"\nstartup_ms median={statistics.median(startup_ms):.0f} "
+              f"max={max(startup_ms):.0f}; rss_kb={statistics.median(rss_kb):.0f}",
+              file=sys.stderr)
+        self.assertTrue(all(0 < ms < 15000 for ms in startup_ms), startup_ms)
+
+
+if __name__ == "__main__":
+    dt.main()
