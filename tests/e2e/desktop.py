@@ -721,6 +721,11 @@ class Desktop:
         self.wait_settled(window)
         return program, window
 
+    def raise_window(self, window: int) -> None:
+        """Puts another program's window over the others of its layer (openbox keeps
+        always-on-top windows above it all the same)."""
+        self.tool(["xdotool", "windowraise", str(self.frame_of(window).id)])
+
     # ---- pixels
 
     def screenshot(self) -> Image:
@@ -732,6 +737,14 @@ class Desktop:
             raise RuntimeError(f"screenshot is {shot.width}x{shot.height}, "
                                f"screen is {self.width}x{self.height}")
         return shot
+
+    def window_image(self, window: int, shot: Image | None = None) -> Image:
+        """What the screen shows of a window, clipped to the screen."""
+        shot = shot or self.screenshot()
+        rect = self.window_info(window).rect.intersection(Rect(0, 0, self.width, self.height))
+        if rect is None:
+            raise AssertionError(f"window {window:#x} is not on the screen")
+        return shot.crop(rect)
 
     def expect_pixels_equal(self, rect: Rect, reference: Image, *,
                             exclude: Iterable[Rect] = (), shot: Image | None = None) -> Image:

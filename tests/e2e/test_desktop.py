@@ -70,13 +70,22 @@ class DesktopTest(unittest.TestCase):
 
         around = dt.Rect(250, 150, 250, 200)
         shot = desktop.expect_pixels_equal_background(around, exclude=[frame.rect])
-        self.assertEqual(shot.pixel(client.x + 5, client.y + 5), (255, 0, 255))
+        self.assertEqual(desktop.window_image(window, shot).pixel(5, 5), (255, 0, 255))
         with self.assertRaises(AssertionError):
             desktop.expect_pixels_equal_background(around, shot=shot)
 
+        # A second window laid over the first hides it where they overlap.
+        over_program, over = desktop.open_window(dt.Rect(350, 230, 120, 60), color="#00ffff")
+        corner = (client.rect.right - 1, client.rect.bottom - 1)
+        desktop.raise_window(over)
+        self.assertEqual(desktop.screenshot().pixel(*corner), (0, 255, 255))
+        desktop.raise_window(window)
+        self.assertEqual(desktop.screenshot().pixel(*corner), (255, 0, 255))
+
+        over_program.stop()
         program.stop()
-        dt.wait_until(lambda: not desktop.search(name=desktop.title(window) or "?"), 5,
-                      "the window to go")
+        dt.wait_until(lambda: not desktop.search(class_name="Xmessage"), 5,
+                      "the windows to go")
         desktop.expect_pixels_equal_background(around)
         kinds = [e.kind for e in watcher.events(windows={frame.id})]
         self.assertIn("MapNotify", kinds)
