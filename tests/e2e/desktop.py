@@ -391,24 +391,43 @@ class RootEvents:
         self._thread.start()
 
     def _read(self) -> None:
-        assert self._program.popen.stdout is not None
-        arrived, lines = 0.0, []
-        for raw in self._program.popen.stdout:
-            line = raw.decode(errors="replace").rstrip("\n")
-            if line.strip():
-                if not lines:
-                    arrived = time.monotonic()
-                lines.append(line)
+        # xev starts each event with a blank line and a header and sends no end mark, so
+        # an event is complete when the next one starts or when the pipe falls quiet.
+        stream = self._program.popen.stdout
+        assert stream is not None
+        fd = stream.fileno()
+        pending, block, arrived = b"", [], 0.0
+        while True:
+            ready, _, _ = select.select([fd], [], [], 0.02)
+            if not ready:
+                self._add(block, arrived)
+                block = []
                 continue
-            if lines:
-                # The first line names the window that listens (the root), a second line
-                # that names one names the window the event is about.
-                windows = [m.group(1) for l in lines[:2] for m in [self._WINDOW.search(l)] if m]
-                if windows and " event," in lines[0]:
-                    with self._lock:
-                        self._events.append(WindowEvent(arrived, lines[0].split(" ", 1)[0],
-                                                        int(windows[-1], 16), "\n".join(lines)))
-            lines = []
+            chunk = os.read(fd, 65536)
+            if not chunk:
+                self._add(block, arrived)
+                return
+            now = time.monotonic()
+            pending += chunk
+            *lines, pending = pending.split(b"\n")
+            for raw in lines:
+                line = raw.decode(errors="replace")
+                if not line.strip() or " event, serial " in line:
+                    self._add(block, arrived)
+                    block, arrived = ([line], now) if line.strip() else ([], now)
+                elif block:
+                    block.append(line)
+
+    def _add(self, lines: list[str], arrived: float) -> None:
+        if not lines:
+            return
+        # The header names the window that listens (the root); a second line that names
+        # one names the window the event is about.
+        windows = [m.group(1) for line in lines[:2] for m in [self._WINDOW.search(line)] if m]
+        if windows:
+            with self._lock:
+                self._events.append(WindowEvent(arrived, lines[0].split(" ", 1)[0],
+                                                int(windows[-1], 16), "\n".join(lines)))
 
     def events(self, kind: str | None = None, windows: Iterable[int] | None = None,
                since: float = 0.0) -> list[WindowEvent]:
@@ -509,7 +528,8 @@ class Desktop:
             number = b""
             deadline = time.monotonic() + 10
             while not number.endswith(b"\n"):
-                ready, _, _ = select.select([read_fd], [], [], max(0.0, deadline - time.monotonic()))
+                left = max(0.0, deadline - time.monotonic())
+                ready, _, _ = select.select([read_fd], [], [], left)
                 chunk = os.read(read_fd, 16) if ready else b""
                 if not chunk:
                     raise RuntimeError("Xvfb did not report a display number:\n"
