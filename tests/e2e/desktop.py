@@ -784,11 +784,13 @@ class Desktop:
         return self.expect_pixels_equal(rect, self.wallpaper, exclude=exclude, shot=shot)
 
     def keep_artifact(self, image: Image, name: str) -> str:
-        """Saves a picture where it outlives the desktop: $RUVIA_E2E_ARTIFACTS, or the
-        system temp directory."""
-        folder = Path(os.environ.get("RUVIA_E2E_ARTIFACTS", tempfile.gettempdir()))
-        folder.mkdir(parents=True, exist_ok=True)
-        path = folder / f"ruvia-e2e-{name}-{os.getpid()}-{time.monotonic_ns()}.ppm"
+        """Saves a picture in $RUVIA_E2E_ARTIFACTS, where it outlives the desktop; says
+        how to get one when that is not set."""
+        folder = os.environ.get("RUVIA_E2E_ARTIFACTS")
+        if not folder:
+            return "not kept (set RUVIA_E2E_ARTIFACTS to a folder to keep it)"
+        Path(folder).mkdir(parents=True, exist_ok=True)
+        path = Path(folder) / f"ruvia-e2e-{name}-{os.getpid()}-{time.monotonic_ns()}.ppm"
         image.save(path)
         return str(path)
 
