@@ -15,6 +15,9 @@ void Form1::Form_Load() {
     Amplitude = core::kRestartAmplitude;
     SwingPlus = core::kTrue;
     Form_Resize();
+    // Held once the layout has given the window its width: a position saved on a screen
+    // that is gone now must not strand the window where nobody can reach its pin.
+    holdInsideScreen();
     GetCap();
     SetCap();
     presentScene();
@@ -28,8 +31,6 @@ void Form1::GetPos() {
     if (!saved) return;
     setTop(static_cast<float>(saved->top));
     setLeft(static_cast<float>(saved->left));
-    // A position saved on a screen that is gone now must not strand the window.
-    holdInsideScreen();
 }
 
 }  // namespace ruvia::mascot

@@ -60,8 +60,7 @@ TEST_F(Startup, RestoresTheSavedPositionHeldInsideTheScreen) {
         {"0,3450\r\n", {0, 230}},        // a window left at the left edge comes back there
         {"-150,3450\r\n", {0, 230}},     // partly off the left edge: pulled back
         {"1200,-300\r\n", {80, 0}},      // partly above the screen: pulled back
-        {"90000,90000\r\n", {791, 618}}, // saved on a screen that is gone (held before the
-                                           // layout narrows the window)
+        {"90000,90000\r\n", {917, 618}}, // saved on a screen that is gone
         {"1200\r\n", {639, 66}},         // one field only: design position
         {"abc,def\r\n", {639, 66}},
         {"\x89PNG\r\n\x1a\n", {639, 66}},
