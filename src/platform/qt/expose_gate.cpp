@@ -1,0 +1,26 @@
+#include "platform/qt/expose_gate.h"
+
+namespace ruvia::platform::qt {
+
+void ExposeGate::shown(Clock::time_point now) {
+    state_ = State::AwaitingMap;
+    until_ = now + kMapTimeout;
+}
+
+bool ExposeGate::passes(bool visible, bool anythingExposed, Clock::time_point now) {
+    if (!visible || !anythingExposed) return false;
+    if (state_ != State::Idle && now >= until_) state_ = State::Idle;
+    switch (state_) {
+        case State::AwaitingMap:
+            state_ = State::Settling;
+            until_ = now + kSettleTime;
+            return false;
+        case State::Settling:
+            return false;
+        case State::Idle:
+            break;
+    }
+    return true;
+}
+
+}  // namespace ruvia::platform::qt

@@ -1,0 +1,34 @@
+// Qt backend: tells a window-system request to repaint from the exposes that only follow
+// the window's own show. Pure logic over a clock the caller reads.
+// The forms capture the screen on every repaint request and show the window again at
+// the end of the capture; were that show's exposes passed on, captures would never end.
+#pragma once
+
+#include <chrono>
+
+namespace ruvia::platform::qt {
+
+class ExposeGate {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // How long after the first expose of a show further exposes still belong to it
+    // (the toolkit's own expose on map and the server's ones arrive together), and how
+    // long a show may wait for its window to be exposed at all (a covered window is not).
+    static constexpr std::chrono::milliseconds kSettleTime{100};
+    static constexpr std::chrono::milliseconds kMapTimeout{1000};
+
+    // The window was shown by the program itself.
+    void shown(Clock::time_point now);
+
+    // An expose arrived for the window; true when it asks the program to repaint.
+    // Exposes of a hidden window or with nothing exposed never do.
+    bool passes(bool visible, bool anythingExposed, Clock::time_point now);
+
+private:
+    enum class State { Idle, AwaitingMap, Settling };
+    State state_ = State::Idle;
+    Clock::time_point until_{};
+};
+
+}  // namespace ruvia::platform::qt

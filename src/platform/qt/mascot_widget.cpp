@@ -1,0 +1,61 @@
+#include "platform/qt/mascot_widget.h"
+
+#include <QExposeEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+namespace ruvia::platform::qt {
+
+MascotWidget::MascotWidget() {
+    // Without the two no-focus settings every capture (a hide and a show) would take the
+    // keyboard focus away from the user's window under openbox.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    // The frame covers every pixel; clearing first would only flicker.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    create();
+    windowHandle()->installEventFilter(this);
+}
+
+void MascotWidget::setFrame(QImage frame) {
+    frame_ = std::move(frame);
+    update();
+}
+
+bool MascotWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && onExpose) {
+        // Qt 6.4 has no public region on QExposeEvent; isExposed() says whether
+        // anything of the window is on screen after this expose.
+        onExpose(windowHandle()->isExposed());
+    }
+    return false;
+}
+
+void MascotWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    // Scaled (on a high-DPI screen) without smoothing, so pixel art stays crisp.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QPoint(0, 0), frame_);
+    const QRect covered(QPoint(0, 0), frame_.size());
+    if (!covered.contains(rect())) {
+        const QRegion rest = QRegion(rect()) - covered;
+        for (const QRect& r : rest) painter.fillRect(r, Qt::black);
+    }
+}
+
+void MascotWidget::mousePressEvent(QMouseEvent* event) {
+    if (onPress) onPress(*event);
+}
+
+void MascotWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (onRelease) onRelease(*event);
+}
+
+void MascotWidget::resizeEvent(QResizeEvent* event) {
+    if (onResized) onResized(event->size());
+}
+
+}  // namespace ruvia::platform::qt

@@ -1,0 +1,36 @@
+// Qt backend: the native window under QtMascotWindow (internal). It paints the last
+// presented frame and turns Qt's events into plain callbacks; it decides nothing.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+namespace ruvia::platform::qt {
+
+class MascotWidget : public QWidget {
+public:
+    MascotWidget();
+
+    void setFrame(QImage frame);
+
+    // An expose of the native window; `anythingExposed` is false for the expose that
+    // tells a window it is no longer on screen.
+    std::function<void(bool anythingExposed)> onExpose;
+    std::function<void(QMouseEvent&)> onPress;
+    std::function<void(QMouseEvent&)> onRelease;
+    std::function<void(QSize)> onResized;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QImage frame_;
+};
+
+}  // namespace ruvia::platform::qt

@@ -1,0 +1,194 @@
+#include "platform/qt/qt_mascot_window.h"
+
+#include "platform/qt/deactivation_watch.h"
+#include "platform/qt/image_convert.h"
+#include "platform/qt/mascot_widget.h"
+#include "platform/qt/mouse_buttons.h"
+#include "platform/qt/pointer_move_loop.h"
+#include "platform/qt/screen_grab.h"
+#include "platform/qt/x11_withdraw_wait.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
+#include <thread>
+
+namespace ruvia::platform::qt {
+namespace {
+
+// The window manager takes a frame down within a few milliseconds; past this the
+// screen is read all the same rather than freezing the program.
+constexpr std::chrono::milliseconds kWithdrawTimeout{200};
+// Time for the windows beneath to repaint what the mascot uncovered.
+constexpr std::chrono::milliseconds kRepaintAllowance{5};
+// How far the pointer may travel between press and release for a click.
+constexpr int kClickSlop = 4;
+
+PixelPoint scenePoint(const QMouseEvent& event) {
+    const QPoint p = event.position().toPoint();
+    return {p.x(), p.y()};
+}
+
+}  // namespace
+
+QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
+    : widget_(std::make_unique<MascotWidget>()), activation_(activation) {
+    widget_->setWindowTitle(QStringLiteral("RuviaMascot"));
+    reportedWidth_ = widget_->width();
+    reportedHeight_ = widget_->height();
+    widget_->onExpose = [this](bool anythingExposed) { exposed(anythingExposed); };
+    widget_->onPress = [this](QMouseEvent& e) { pressed(e); };
+    widget_->onRelease = [this](QMouseEvent& e) { released(e); };
+    widget_->onResized = [this](QSize size) {
+        // Raised from the event loop, not from inside Qt's resize handling.
+        QTimer::singleShot(0, widget_.get(), [this, size] {
+            if (widget_->size() == size) sizeChanged(size.width(), size.height());
+        });
+    };
+}
+
+QtMascotWindow::~QtMascotWindow() = default;
+
+QWidget& QtMascotWindow::widget() { return *widget_; }
+
+void QtMascotWindow::addOwnedWindow(QWidget& owned) {
+    std::erase_if(owned_, [](const QPointer<QWidget>& w) { return w.isNull(); });
+    if (std::find(owned_.begin(), owned_.end(), &owned) == owned_.end())
+        owned_.emplace_back(&owned);
+    keepOwnedAbove();
+}
+
+// A window manager puts a window that appears on top of its band, above the windows it
+// owns (openbox does), and forgets who owns whom when the owner is withdrawn for a
+// capture. So owned windows share the owner's band and go back above it each time.
+void QtMascotWindow::keepOwnedAbove() {
+    const bool onTop = widget_->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+    for (const QPointer<QWidget>& owned : owned_) {
+        if (!owned) continue;
+        QWindow* window = owned->windowHandle();
+        if (window != nullptr && window->flags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
+            window->setFlag(Qt::WindowStaysOnTopHint, onTop);
+            owned->overrideWindowFlags(window->flags());
+        }
+        if (owned->isVisible()) owned->raise();
+    }
+}
+
+PixelRect QtMascotWindow::geometry() const {
+    const QRect g = widget_->geometry();
+    return {g.x(), g.y(), g.width(), g.height()};
+}
+
+void QtMascotWindow::move(int x, int y) { widget_->move(x, y); }
+
+void QtMascotWindow::resize(int width, int height) {
+    widget_->resize(width, height);
+    sizeChanged(widget_->width(), widget_->height());
+}
+
+void QtMascotWindow::sizeChanged(int width, int height) {
+    if (width == reportedWidth_ && height == reportedHeight_) return;
+    reportedWidth_ = width;
+    reportedHeight_ = height;
+    if (events.resize) events.resize();
+}
+
+void QtMascotWindow::show() {
+    if (widget_->isVisible()) return;
+    exposeGate_.shown(Clock::now());
+    widget_->show();
+    keepOwnedAbove();
+    if (hiddenSince_) {
+        lastHiddenMs_ =
+            std::chrono::duration<double, std::milli>(Clock::now() - *hiddenSince_).count();
+        hiddenSince_.reset();
+    }
+}
+
+void QtMascotWindow::hide() {
+    if (!widget_->isVisible()) return;
+    hiddenSince_ = Clock::now();
+    widget_->hide();
+    offScreenPending_ = true;
+}
+
+bool QtMascotWindow::isVisible() const { return widget_->isVisible(); }
+
+void QtMascotWindow::present(const core::Image& frame) { widget_->setFrame(toQImage(frame)); }
+
+bool QtMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
+    // Other window systems (Wayland) do not let a program read the screen.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return false;
+    waitUntilOffScreen();
+    const QPoint at = widget_->geometry().topLeft();
+    return grabScreenArea({at.x(), at.y(), width, height}, dst);
+}
+
+void QtMascotWindow::waitUntilOffScreen() {
+    if (!offScreenPending_) return;
+    offScreenPending_ = false;
+    // The window's own id: QWidget::winId() keeps the first one, but Qt replaces the
+    // native window on the first show after a stay-on-top change.
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+        waitUntilWithdrawn(x11->connection(),
+                           static_cast<uint32_t>(widget_->windowHandle()->winId()),
+                           kWithdrawTimeout);
+    std::this_thread::sleep_for(kRepaintAllowance);
+}
+
+void QtMascotWindow::runMoveLoop() {
+    if (!press_) return;
+    followPointerUntilRelease(*widget_, QPoint(press_->globalX, press_->globalY));
+    // The release ended the move; it is neither a mouse-up nor a click of the form's.
+    press_.reset();
+}
+
+bool QtMascotWindow::setStayOnTop(bool on) {
+    // Changes the state of the mapped window at once. QWidget::setWindowFlag would
+    // recreate the window now, visibly; Qt replaces it only at its next show, which
+    // comes at the end of a capture while it is hidden anyway.
+    QWindow* window = widget_->windowHandle();
+    window->setFlag(Qt::WindowStaysOnTopHint, on);
+    widget_->overrideWindowFlags(window->flags());
+    keepOwnedAbove();
+    return true;
+}
+
+void QtMascotWindow::exposed(bool anythingExposed) {
+    if (!exposeGate_.passes(widget_->isVisible(), anythingExposed, Clock::now())) return;
+    if (paintQueued_) return;
+    paintQueued_ = true;
+    // The form's repaint hides and shows the window; it runs from the event loop, not
+    // from inside Qt's delivery of the expose.
+    QTimer::singleShot(0, widget_.get(), [this] {
+        paintQueued_ = false;
+        if (widget_->isVisible() && events.paint) events.paint();
+    });
+}
+
+void QtMascotWindow::pressed(const QMouseEvent& event) {
+    const auto button = toMouseButton(event.button());
+    if (!button) return;
+    activation_.mascotPressed();
+    const QPoint global = event.globalPosition().toPoint();
+    press_ = Press{*button, global.x(), global.y()};
+    if (events.mouseDown) events.mouseDown(*button, scenePoint(event));
+}
+
+void QtMascotWindow::released(const QMouseEvent& event) {
+    const auto button = toMouseButton(event.button());
+    if (!button) return;
+    const PixelPoint at = scenePoint(event);
+    const QPoint global = event.globalPosition().toPoint();
+    const bool clicked = press_ && press_->button == *button &&
+                         (global - QPoint(press_->globalX, press_->globalY)).manhattanLength() <=
+                             kClickSlop;
+    press_.reset();
+    if (events.mouseUp) events.mouseUp(*button, at);
+    if (clicked && events.click) events.click(*button, at);
+}
+
+}  // namespace ruvia::platform::qt

@@ -1,0 +1,82 @@
+// Qt backend: MascotWindow. Implements geometry/move/resize, show/hide/isVisible,
+// present, copyScreenBehind, runMoveLoop, setStayOnTop and the paint, resize and mouse
+// events. Internal to the backend.
+#pragma once
+
+#include "platform/mascot_window.h"
+#include "platform/qt/expose_gate.h"
+
+#include <QPointer>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QMouseEvent;
+class QWidget;
+
+namespace ruvia::platform::qt {
+
+class DeactivationWatch;
+class MascotWidget;
+
+class QtMascotWindow : public MascotWindow {
+public:
+    explicit QtMascotWindow(DeactivationWatch& activation);
+    ~QtMascotWindow() override;
+
+    PixelRect geometry() const override;
+    void move(int x, int y) override;
+    void resize(int width, int height) override;
+    void show() override;
+    void hide() override;
+    bool isVisible() const override;
+    void present(const core::Image& frame) override;
+    bool copyScreenBehind(core::Image& dst, int width, int height) override;
+    void runMoveLoop() override;
+    bool setStayOnTop(bool on) override;
+
+    // How long the window stayed hidden between its last hide() and show(), in
+    // milliseconds: the flicker a capture costs the user. 0 before the first pair.
+    double lastHiddenMilliseconds() const { return lastHiddenMs_; }
+
+    // The native window, for windows that this one owns.
+    QWidget& widget();
+
+    // A window owned by this one (the menu): kept in the same band (always on top or
+    // not) and above it, also after this one has been shown again. Forgotten by itself
+    // when the owned window's widget is deleted.
+    void addOwnedWindow(QWidget& owned);
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void exposed(bool anythingExposed);
+    void pressed(const QMouseEvent& event);
+    void released(const QMouseEvent& event);
+    void sizeChanged(int width, int height);
+    void waitUntilOffScreen();
+    void keepOwnedAbove();
+
+    std::unique_ptr<MascotWidget> widget_;
+    std::vector<QPointer<QWidget>> owned_;
+    DeactivationWatch& activation_;
+    ExposeGate exposeGate_;
+    bool paintQueued_ = false;
+    int reportedWidth_ = -1;
+    int reportedHeight_ = -1;
+
+    struct Press {
+        MouseButton button;
+        int globalX;
+        int globalY;
+    };
+    std::optional<Press> press_;
+
+    bool offScreenPending_ = false;  // hidden while on screen, not yet known to be gone
+    std::optional<Clock::time_point> hiddenSince_;
+    double lastHiddenMs_ = 0.0;
+};
+
+}  // namespace ruvia::platform::qt

@@ -1,0 +1,47 @@
+// Qt backend: Toolkit. Implements createMascotWindow, createMenuWindow, createTimer,
+// doEvents, twipsPerPixel, screens, previousInstanceRunning, messageBox, resolveColor
+// and endProgram, plus endRequested/exitCode for main. Needs a QApplication to exist
+// for as long as it does. No Qt types here.
+#pragma once
+
+#include "platform/toolkit.h"
+
+#include <memory>
+
+namespace ruvia::platform::qt {
+
+class DeactivationWatch;
+class InstanceLock;
+
+class QtToolkit : public Toolkit {
+public:
+    QtToolkit();
+    ~QtToolkit() override;
+    QtToolkit(const QtToolkit&) = delete;
+    QtToolkit& operator=(const QtToolkit&) = delete;
+
+    std::unique_ptr<MascotWindow> createMascotWindow() override;
+    std::unique_ptr<MenuWindow> createMenuWindow() override;
+    std::unique_ptr<Timer> createTimer() override;
+    void doEvents() override;
+    double twipsPerPixel() const override;
+    std::vector<PixelRect> screens() const override;
+    bool previousInstanceRunning() override;
+    void messageBox(const std::string& text, const std::string& title,
+                    MessageBoxStyle style) override;
+    uint32_t resolveColor(OleColor color) const override;
+    void endProgram(int exitCode) override;
+
+    // Whether endProgram has been called, and with which code: an end asked for before
+    // the event loop runs (a second copy refuses to start) must be honoured by main.
+    bool endRequested() const { return endRequested_; }
+    int exitCode() const { return exitCode_; }
+
+private:
+    std::unique_ptr<DeactivationWatch> activation_;
+    std::unique_ptr<InstanceLock> instanceLock_;
+    bool endRequested_ = false;
+    int exitCode_ = 0;
+};
+
+}  // namespace ruvia::platform::qt

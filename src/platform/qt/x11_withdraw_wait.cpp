@@ -1,0 +1,56 @@
+#include "platform/qt/x11_withdraw_wait.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace ruvia::platform::qt {
+namespace {
+
+struct FreeReply {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeReply>;
+
+// The child of the root that holds `window`: its frame under a reparenting window
+// manager, the window itself otherwise. 0 when the window no longer exists.
+xcb_window_t topLevelOf(xcb_connection_t* c, xcb_window_t window) {
+    for (int depth = 0; depth < 16; ++depth) {
+        Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+        if (!tree) return 0;
+        if (tree->parent == tree->root || tree->parent == XCB_NONE) return window;
+        window = tree->parent;
+    }
+    return window;
+}
+
+bool isViewable(xcb_connection_t* c, xcb_window_t window) {
+    Reply<xcb_get_window_attributes_reply_t> attrs(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+    return attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+bool onScreen(xcb_connection_t* c, xcb_window_t window) {
+    if (isViewable(c, window)) return true;
+    const xcb_window_t top = topLevelOf(c, window);
+    return top != 0 && top != window && isViewable(c, top);
+}
+
+}  // namespace
+
+Withdrawal waitUntilWithdrawn(xcb_connection_t* connection, uint32_t window,
+                              std::chrono::milliseconds timeout) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + timeout;
+    while (onScreen(connection, window)) {
+        if (Clock::now() >= deadline) return Withdrawal::TimedOut;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return Withdrawal::Done;
+}
+
+}  // namespace ruvia::platform::qt

@@ -1,0 +1,96 @@
+#include "core/image.h"
+#include "platform/qt/image_convert.h"
+#include "platform/qt/pixel_scale.h"
+#include "platform/qt/system_colors.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace ruvia;
+using namespace ruvia::platform::qt;
+
+TEST(QtPixels, TwipsPerLogicalPixelFollowTheScreensDpi) {
+    struct Case {
+        double dpi;
+        double twips;
+    };
+    const Case cases[] = {{96, 15}, {120, 12}, {144, 10}, {72, 20}, {0, 15}, {-5, 15}};
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(twipsPerPixelFor(c.dpi), c.twips) << c.dpi;
+}
+
+// A device grab whose pixel (x, y) holds the value x + 100 y, so each logical pixel shows
+// which device pixel it took.
+static core::Image numbered(int w, int h) {
+    core::Image img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.at(x, y) = static_cast<uint32_t>(x + 100 * y);
+    return img;
+}
+
+TEST(QtPixels, DeviceGrabsAreSampledAtLogicalPixelCentres) {
+    struct Case {
+        const char* name;
+        int deviceW, deviceH, logicalW, logicalH;
+        std::vector<int> columns;  // device column each logical column takes
+        std::vector<int> rows;
+    };
+    const Case cases[] = {
+        {"ratio 1 is the identity", 3, 2, 3, 2, {0, 1, 2}, {0, 1}},
+        {"ratio 2 takes every second pixel", 4, 4, 2, 2, {1, 3}, {1, 3}},
+        {"ratio 1.25 drops one pixel in five", 5, 10, 4, 8, {0, 1, 3, 4}, {0, 1, 3, 4, 5, 6, 8, 9}},
+        {"ratio 0.5 doubles pixels", 2, 1, 4, 2, {0, 0, 1, 1}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        const core::Image logical =
+            logicalFromDevice(numbered(c.deviceW, c.deviceH), c.logicalW, c.logicalH);
+        ASSERT_EQ(logical.width, c.logicalW) << c.name;
+        ASSERT_EQ(logical.height, c.logicalH) << c.name;
+        for (int y = 0; y < c.logicalH; ++y)
+            for (int x = 0; x < c.logicalW; ++x)
+                EXPECT_EQ(logical.at(x, y), static_cast<uint32_t>(c.columns[x] + 100 * c.rows[y]))
+                    << c.name << " at " << x << "," << y;
+    }
+}
+
+TEST(QtPixels, ImagesCrossToQtAndBackUnchanged) {
+    core::Image img(3, 2);
+    img.pixels = {0x000000, 0xFFFFFF, 0x123456, 0xFF0000, 0x00FF00, 0x0000FF};
+    const QImage q = toQImage(img);
+    EXPECT_EQ(q.format(), QImage::Format_RGB32);
+    // Format_RGB32 requires an opaque top byte; painting relies on it.
+    for (int y = 0; y < q.height(); ++y)
+        for (int x = 0; x < q.width(); ++x) EXPECT_EQ(qAlpha(q.pixel(x, y)), 255);
+    EXPECT_EQ(fromQImage(q), img);
+    // Other formats come back as plain pixels, alpha dropped.
+    EXPECT_EQ(fromQImage(q.convertToFormat(QImage::Format_ARGB32_Premultiplied)), img);
+    EXPECT_EQ(fromQImage(q.convertToFormat(QImage::Format_RGB888)), img);
+}
+
+TEST(QtPixels, TheIconKeepsItsAlpha) {
+    core::Image icon(2, 1);
+    icon.pixels = {0x00FF0000, 0xFF00FF00};
+    const QImage q = toQImageWithAlpha(icon);
+    EXPECT_EQ(qAlpha(q.pixel(0, 0)), 0);
+    EXPECT_EQ(q.pixel(1, 0), 0xFF00FF00u);
+}
+
+TEST(QtPixels, DesignColoursResolveToPixels) {
+    const SystemPalette palette{0xF0F0F0, 0x101010, 0x202020};
+    struct Case {
+        platform::OleColor color;
+        uint32_t pixel;
+    };
+    const Case cases[] = {
+        {0x0000FF, 0xFF0000},                    // plain red, written 0x00BBGGRR
+        {0x0064B4, 0xB46400},                    // the string's colour
+        {0xFFFFFF, 0xFFFFFF},
+        {0x01FF0000, 0x0000FF},                  // a stray top byte is not a system colour
+        {platform::kWindowBackground, 0xF0F0F0},
+        {platform::kWindowText, 0x101010},
+        {platform::kButtonText, 0x202020},
+        {platform::systemColor(1), 0x000000},    // one the forms never use
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(resolveOleColor(c.color, palette), c.pixel) << std::hex << c.color;
+}
