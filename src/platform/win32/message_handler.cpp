@@ -1,0 +1,73 @@
+#include "platform/win32/message_handler.h"
+
+#include "platform/win32/wide_text.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <stdexcept>
+
+namespace ruvia::platform::win32 {
+namespace {
+
+LRESULT CALLBACK handledWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* handler = reinterpret_cast<MessageHandler*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    if (handler == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    try {
+        return handler->onMessage(hwnd, message, wParam, lParam);
+    } catch (const std::exception& e) {
+        // An error abandons the handler it happened in; it must not unwind through the
+        // system's frames. The program cannot go on sensibly after it: say so and end.
+        MessageBoxW(nullptr, widen(e.what()).c_str(), L"RuviaMascot", MB_OK | MB_ICONERROR);
+        PostQuitMessage(1);
+        return 0;
+    }
+}
+
+void registerClass(const wchar_t* name, HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = handledWindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = name;
+    if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw std::runtime_error("cannot register the window class: " + lastErrorText());
+}
+
+}  // namespace
+
+HWND__* createHandledWindow(const WindowSpec& spec, MessageHandler& handler) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    registerClass(spec.className, instance);
+    HWND hwnd = CreateWindowExW(spec.exStyle, spec.className, spec.title, spec.style, spec.x,
+                                spec.y, spec.width, spec.height, spec.parent, nullptr, instance,
+                                &handler);
+    if (hwnd == nullptr) throw std::runtime_error("cannot create a window: " + lastErrorText());
+    if (spec.icon != nullptr) {
+        SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(spec.icon));
+        SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(spec.icon));
+    }
+    return hwnd;
+}
+
+std::string lastErrorText() {
+    const DWORD code = GetLastError();
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length > 0 ? std::wstring(text, length) : std::wstring();
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
+        message.pop_back();
+    return narrow(message) + " (error " + std::to_string(code) + ")";
+}
+
+}  // namespace ruvia::platform::win32

@@ -1,0 +1,234 @@
+#include "platform/win32/win32_mascot_window.h"
+
+#include "platform/win32/activation_relay.h"
+
+#include <windows.h>
+#include <windowsx.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace ruvia::platform::win32 {
+namespace {
+
+constexpr UINT kPaintRequested = WM_APP + 1;  // a repaint, run from the message loop
+constexpr UINT kSizeChanged = WM_APP + 2;
+
+// How long after the window's own show its repaint may still arrive.
+constexpr std::chrono::milliseconds kShowPaintWindow{500};
+// Time for the windows beneath to repaint what the hidden window uncovered; reading
+// earlier copied the window itself in about a third of the tries under Wine and openbox.
+constexpr DWORD kRepaintAllowanceMs = 15;
+// How far the pointer may travel between press and release for a click.
+constexpr int kClickSlop = 4;
+
+// WS_EX_APPWINDOW keeps the window managed by the window manager under Wine, which the
+// always-on-top state needs; WS_EX_NOACTIVATE keeps captures from taking the focus.
+constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_NOACTIVATE;
+
+POINT screenPoint(HWND hwnd, LPARAM lParam) {
+    POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(hwnd, &p);
+    return p;
+}
+
+}  // namespace
+
+Win32MascotWindow::Win32MascotWindow(const ActivationRelay& activation, HICON__* icon)
+    : activation_(activation) {
+    hwnd_ = createHandledWindow({.className = L"RuviaMascotWindow",
+                                 .style = WS_POPUP,
+                                 .exStyle = kExStyle,
+                                 .width = 1,
+                                 .height = 1,
+                                 .title = L"RuviaMascot",
+                                 .icon = icon},
+                                *this);
+    const PixelRect g = geometry();
+    reportedWidth_ = g.width;
+    reportedHeight_ = g.height;
+}
+
+Win32MascotWindow::~Win32MascotWindow() { DestroyWindow(hwnd_); }
+
+PixelRect Win32MascotWindow::geometry() const {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+void Win32MascotWindow::move(int x, int y) {
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32MascotWindow::resize(int width, int height) {
+    inResize_ = true;
+    SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    inResize_ = false;
+    sizeChanged();
+}
+
+void Win32MascotWindow::sizeChanged() {
+    const PixelRect g = geometry();
+    if (g.width == reportedWidth_ && g.height == reportedHeight_) return;
+    reportedWidth_ = g.width;
+    reportedHeight_ = g.height;
+    if (events.resize) events.resize();
+}
+
+void Win32MascotWindow::show() {
+    if (IsWindowVisible(hwnd_)) return;
+    swallowPaintUntil_ = Clock::now() + kShowPaintWindow;
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    // The show's repaint, if it is due already, is handled (and swallowed) right here.
+    UpdateWindow(hwnd_);
+}
+
+void Win32MascotWindow::hide() {
+    if (!IsWindowVisible(hwnd_)) return;
+    ShowWindow(hwnd_, SW_HIDE);
+    offScreenPending_ = true;
+}
+
+bool Win32MascotWindow::isVisible() const { return IsWindowVisible(hwnd_) != FALSE; }
+
+void Win32MascotWindow::present(const core::Image& frame) {
+    frame_.assign(frame);
+    if (!IsWindowVisible(hwnd_) || frame_.empty()) return;
+    HDC dc = GetDC(hwnd_);
+    if (dc == nullptr) return;
+    BitBlt(dc, 0, 0, frame_.width(), frame_.height(), frame_.dc(), 0, 0, SRCCOPY);
+    ReleaseDC(hwnd_, dc);
+}
+
+bool Win32MascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
+    if (width <= 0 || height <= 0) return false;
+    waitUntilOffScreen();
+    const PixelRect at = geometry();
+    DibSurface grab;
+    try {
+        grab = DibSurface(width, height);
+    } catch (const std::exception&) {
+        return false;
+    }
+    // The screen itself: a hidden window's own DC does not show what lies behind it,
+    // neither under Wine nor with a compositor.
+    HDC screen = GetDC(nullptr);
+    if (screen == nullptr) return false;
+    const BOOL copied =
+        BitBlt(grab.dc(), 0, 0, width, height, screen, at.x, at.y, SRCCOPY | CAPTUREBLT);
+    ReleaseDC(nullptr, screen);
+    if (!copied) return false;
+    grab.copyTo(dst, width, height);
+    return true;
+}
+
+void Win32MascotWindow::waitUntilOffScreen() {
+    if (!offScreenPending_) return;
+    offScreenPending_ = false;
+    if (IsWindowVisible(hwnd_)) return;
+    Sleep(kRepaintAllowanceMs);
+}
+
+void Win32MascotWindow::runMoveLoop() {
+    inMoveLoop_ = true;
+    ReleaseCapture();
+    // As a press on a title bar: the system's move loop, which returns on release.
+    SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    inMoveLoop_ = false;
+    // The release ended the move; it is neither a mouse-up nor a click of the form's.
+    press_.reset();
+}
+
+bool Win32MascotWindow::setStayOnTop(bool on) {
+    return SetWindowPos(hwnd_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) != FALSE;
+}
+
+MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam wParam,
+                                           LParam lParam) {
+    switch (message) {
+    case WM_PAINT:
+        painted();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the frame covers every pixel
+    case kPaintRequested:
+        paintQueued_ = false;
+        if (IsWindowVisible(hwnd) && events.paint) events.paint();
+        return 0;
+    case WM_SIZE:
+        if (!inResize_) PostMessageW(hwnd, kSizeChanged, 0, 0);
+        break;
+    case kSizeChanged:
+        sizeChanged();
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_NCLBUTTONDOWN:
+        if (wParam == HTCAPTION) {
+            // Straight to the move: the default handling would activate the window first.
+            DefWindowProcW(hwnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam);
+            return 0;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+        pressed(MouseButton::Left, lParam);
+        return 0;
+    case WM_RBUTTONDOWN:
+        pressed(MouseButton::Right, lParam);
+        return 0;
+    case WM_MBUTTONDOWN:
+        pressed(MouseButton::Middle, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        released(MouseButton::Left, lParam);
+        return 0;
+    case WM_RBUTTONUP:
+        released(MouseButton::Right, lParam);
+        return 0;
+    case WM_MBUTTONUP:
+        released(MouseButton::Middle, lParam);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void Win32MascotWindow::painted() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    if (!frame_.empty())
+        BitBlt(dc, 0, 0, frame_.width(), frame_.height(), frame_.dc(), 0, 0, SRCCOPY);
+    EndPaint(hwnd_, &ps);
+
+    if (swallowPaintUntil_) {
+        const bool fromOwnShow = Clock::now() <= *swallowPaintUntil_;
+        swallowPaintUntil_.reset();
+        if (fromOwnShow) return;
+    }
+    // The form's repaint hides and shows the window: not from inside WM_PAINT.
+    if (!paintQueued_ && PostMessageW(hwnd_, kPaintRequested, 0, 0)) paintQueued_ = true;
+}
+
+void Win32MascotWindow::pressed(MouseButton button, LParam lParam) {
+    activation_.mascotPressed();
+    const POINT at = screenPoint(hwnd_, lParam);
+    press_ = Press{button, at.x, at.y};
+    if (events.mouseDown) events.mouseDown(button, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+}
+
+void Win32MascotWindow::released(MouseButton button, LParam lParam) {
+    if (inMoveLoop_) return;
+    const POINT at = screenPoint(hwnd_, lParam);
+    const bool clicked = press_ && press_->button == button &&
+                         std::abs(at.x - press_->screenX) + std::abs(at.y - press_->screenY) <=
+                             kClickSlop;
+    press_.reset();
+    const PixelPoint local{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (events.mouseUp) events.mouseUp(button, local);
+    if (clicked && events.click) events.click(button, local);
+}
+
+}  // namespace ruvia::platform::win32

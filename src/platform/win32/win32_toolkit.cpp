@@ -1,0 +1,117 @@
+#include "platform/win32/win32_toolkit.h"
+
+#include "core/image.h"
+#include "platform/win32/activation_relay.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_mascot_window.h"
+#include "platform/win32/win32_menu_window.h"
+#include "platform/win32/win32_timer.h"
+#include "platform/win32/window_icon.h"
+
+#include <windows.h>
+
+namespace ruvia::platform::win32 {
+namespace {
+
+// Per session, like the one-copy rule: another user's mascot is not ours.
+constexpr const wchar_t* kInstanceMutexName = L"Local\\RuviaMascot.OneCopy";
+
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
+    auto& out = *reinterpret_cast<std::vector<PixelRect>*>(context);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    // The whole monitor: a task bar's area is not subtracted.
+    const RECT& r = info.rcMonitor;
+    const PixelRect rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    if (info.dwFlags & MONITORINFOF_PRIMARY)
+        out.insert(out.begin(), rect);
+    else
+        out.push_back(rect);
+    return TRUE;
+}
+
+}  // namespace
+
+Win32Toolkit::Win32Toolkit()
+    : activation_(std::make_unique<ActivationRelay>()), icon_(std::make_unique<WindowIcon>()) {}
+
+Win32Toolkit::~Win32Toolkit() {
+    if (instanceMutex_ != nullptr) CloseHandle(instanceMutex_);
+}
+
+std::unique_ptr<MascotWindow> Win32Toolkit::createMascotWindow() {
+    return std::make_unique<Win32MascotWindow>(*activation_, icon_->handle());
+}
+
+std::unique_ptr<MenuWindow> Win32Toolkit::createMenuWindow() {
+    return std::make_unique<Win32MenuWindow>(*this, *activation_, icon_->handle());
+}
+
+std::unique_ptr<Timer> Win32Toolkit::createTimer() { return std::make_unique<Win32Timer>(); }
+
+void Win32Toolkit::doEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The end belongs to the outer loop: leave it for that loop to see.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+int Win32Toolkit::runEventLoop() {
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return endRequested_ ? exitCode_ : static_cast<int>(msg.wParam);
+}
+
+double Win32Toolkit::twipsPerPixel() const {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return 1440.0 / (dpi > 0 ? dpi : 96);
+}
+
+std::vector<PixelRect> Win32Toolkit::screens() const {
+    std::vector<PixelRect> out;
+    EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+bool Win32Toolkit::previousInstanceRunning() {
+    if (instanceMutex_ != nullptr) return false;
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
+    if (mutex == nullptr) return false;  // no way to tell: better two copies than none
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return true;
+    }
+    instanceMutex_ = mutex;
+    return false;
+}
+
+void Win32Toolkit::messageBox(const std::string& text, const std::string& title,
+                              MessageBoxStyle) {
+    MessageBoxW(nullptr, widen(text).c_str(), widen(title).c_str(), MB_OK | MB_SETFOREGROUND);
+}
+
+uint32_t Win32Toolkit::resolveColor(OleColor color) const {
+    if (color & kSystemColorFlag)
+        return core::pixelFromColorRef(GetSysColor(static_cast<int>(color & 0xFF)));
+    return core::pixelFromColorRef(color & 0xFFFFFF);
+}
+
+void Win32Toolkit::endProgram(int exitCode) {
+    endRequested_ = true;
+    exitCode_ = exitCode;
+    PostQuitMessage(exitCode);
+}
+
+}  // namespace ruvia::platform::win32

@@ -1,0 +1,49 @@
+// Win32 backend: Toolkit. Implements createMascotWindow, createMenuWindow, createTimer,
+// doEvents, twipsPerPixel, screens, previousInstanceRunning, messageBox, resolveColor and
+// endProgram, plus runEventLoop, endRequested and exitCode for main. No <windows.h> here.
+#pragma once
+
+#include "platform/toolkit.h"
+
+#include <memory>
+
+namespace ruvia::platform::win32 {
+
+class ActivationRelay;
+class WindowIcon;
+
+class Win32Toolkit final : public Toolkit {
+public:
+    Win32Toolkit();
+    ~Win32Toolkit() override;
+    Win32Toolkit(const Win32Toolkit&) = delete;
+    Win32Toolkit& operator=(const Win32Toolkit&) = delete;
+
+    std::unique_ptr<MascotWindow> createMascotWindow() override;
+    std::unique_ptr<MenuWindow> createMenuWindow() override;
+    std::unique_ptr<Timer> createTimer() override;
+    void doEvents() override;
+    double twipsPerPixel() const override;
+    std::vector<PixelRect> screens() const override;
+    bool previousInstanceRunning() override;
+    void messageBox(const std::string& text, const std::string& title,
+                    MessageBoxStyle style) override;
+    uint32_t resolveColor(OleColor color) const override;
+    void endProgram(int exitCode) override;
+
+    // Dispatches messages until endProgram; returns the exit code.
+    int runEventLoop();
+    // Whether endProgram has been called: an end asked for before the event loop runs
+    // (a second copy refuses to start) must be honoured by main.
+    bool endRequested() const { return endRequested_; }
+    int exitCode() const { return exitCode_; }
+
+private:
+    std::unique_ptr<ActivationRelay> activation_;
+    std::unique_ptr<WindowIcon> icon_;
+    void* instanceMutex_ = nullptr;  // held for the life of the process once claimed
+    bool endRequested_ = false;
+    int exitCode_ = 0;
+};
+
+}  // namespace ruvia::platform::win32
