@@ -185,7 +185,8 @@ void QtMascotWindow::released(const QMouseEvent& event) {
     const QPoint global = event.globalPosition().toPoint();
     const bool clicked = press_ && press_->button == *button &&
                          (global - QPoint(press_->globalX, press_->globalY)).manhattanLength() <=
-                             kClickSlop;
+                             kClickSlop &&
+                         widget_->rect().contains(event.position().toPoint());
     press_.reset();
     if (events.mouseUp) events.mouseUp(*button, at);
     if (clicked && events.click) events.click(*button, at);
