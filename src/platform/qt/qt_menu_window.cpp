@@ -138,9 +138,11 @@ void QtMenuWindow::show(MascotWindow& owner) {
         qtOwner->addOwnedWindow(*window_);
     }
     if (!shownBefore_) {
+        // The inside is centred: the frame's size is not known before the first show.
         const PixelRect o = owner.geometry();
-        window_->move(o.x + (o.width - window_->width()) / 2,
-                      o.y + (o.height - window_->height()) / 2);
+        window_->setGeometry(o.x + (o.width - window_->width()) / 2,
+                             o.y + (o.height - window_->height()) / 2, window_->width(),
+                             window_->height());
         shownBefore_ = true;
     }
     window_->show();
