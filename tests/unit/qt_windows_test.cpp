@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,14 +18,31 @@ using namespace ruvia::platform;
 
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "qt_unit_tests";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication instance(argc, argv);
-    return instance;
-}
+// One application for the whole run, ended before the program's exit handlers run:
+// Qt's own statics are gone by then.
+class ApplicationEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { app.reset(); }
+    QApplication& get() {
+        if (!app) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            app = std::make_unique<QApplication>(argc, argv);
+        }
+        return *app;
+    }
+
+private:
+    int argc = 1;
+    char name[14] = "qt_unit_tests";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> app;
+};
+
+ApplicationEnvironment* const environment = static_cast<ApplicationEnvironment*>(
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment));
+
+QApplication& app() { return environment->get(); }
 
 QWidget* topLevelTitled(const QString& title) {
     for (QWidget* w : QApplication::topLevelWidgets())
