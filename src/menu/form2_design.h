@@ -10,7 +10,7 @@ struct TwipsBox {
 };
 
 inline constexpr const char* kMenuTitle = "ぶらさがりルビア";
-inline constexpr const char* kCredit = "絵とプログラム: RuviaMascot 開発チーム";
+inline constexpr const char* kCredit = "制作: ルビア工房";
 inline constexpr const char* kVersion = "Ver1.00";
 inline constexpr const char* kTopMostCaption = " 常に手前に表示";
 inline constexpr const char* kTopMostOnCaption = "*常に手前に表示";
