@@ -20,7 +20,9 @@ Form1::Form1(platform::Toolkit& toolkit, std::filesystem::path settingsFile)
     window_->resize(core::roundHalfEven(kDesignWidth / tpp),
                     core::roundHalfEven(kDesignHeight / tpp));
     sceneScaleWidth_ = static_cast<float>(window_->geometry().width);
-    PicMain = core::Image(window_->geometry().width, window_->geometry().height);
+    // Picture boxes start out in their background colour, also where no capture lands.
+    PicMain = core::Image(window_->geometry().width, window_->geometry().height,
+                          toolkit_.resolveColor(platform::kWindowBackground));
     PicTemp = PicMain;
 
     window_->events.resize = [this] { Form_Resize(); };
