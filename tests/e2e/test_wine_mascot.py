@@ -1,0 +1,261 @@
+"""The Windows program under Wine on a private X desktop with openbox: where its window
+comes up, the background it copies, the swing, a drag by the pin and the hold inside the
+screen, the menu with its always-on-top switch, and the exit that saves the position for
+the next start."""
+
+from __future__ import annotations
+
+import os
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import desktop as dt  # noqa: E402
+from mascot_case import DESIGN_POSITION, SETTINGS_FILE, TITLE, WINDOW_SIZE  # noqa: E402
+from wine_session import (NEVER_DRAWN, REST_BAND, WineCase, cpu_seconds,  # noqa: E402
+                          main, pin_point, wait_for_rest)
+
+MENU_TITLE = "ぶらさがりルビア"
+# The menu's inside at 96 dpi, and points of its two items there (inside the panel's
+# 2-pixel sunken border): the always-on-top item and the exit item below it.
+MENU_INSIDE = (210, 122)
+TOPMOST_ITEM = (180, 85)
+EXIT_ITEM = (180, 108)
+# The first character cell of the always-on-top item: a space, or "*" while on.
+MARK_CELL = dt.Rect(2, 76, 7, 16)
+# The rows of the always-on-top item's text.
+TOPMOST_TEXT = dt.Rect(2, 76, 150, 18)
+
+BLACK, WHITE = (0, 0, 0), (255, 255, 255)
+
+
+def window_pixels_match(shot: dt.Image, reference: dt.Image, window: dt.Rect,
+                        parts: tuple[dt.Rect, ...]) -> list:
+    """Pixels of `parts` (window coordinates) where the screen differs from `reference`."""
+    diffs = []
+    for part in parts:
+        diffs += dt.differing_pixels(shot, reference, part.moved(window.x, window.y))
+    return diffs
+
+
+def glyph_columns(image: dt.Image, rect: dt.Rect, ink: dt.Color) -> list[tuple[int, ...]]:
+    """The runs of columns of `rect` holding `ink`, each as its per-column ink counts:
+    one run per glyph, give or take glyphs that touch or come apart."""
+    runs, current = [], []
+    for x in range(rect.x, rect.right):
+        count = sum(1 for y in range(rect.y, rect.bottom) if image.pixel(x, y) == ink)
+        if count:
+            current.append(count)
+        elif current:
+            runs.append(tuple(current))
+            current = []
+    if current:
+        runs.append(tuple(current))
+    return runs
+
+
+class MascotUnderWineTest(WineCase):
+
+    def start_at_rest(self, **kwargs) -> tuple[dt.Program, int, dt.Rect]:
+        program = self.start_exe(**kwargs)
+        window = self.window_of(program)
+        rect = self.desktop.wait_settled(window).rect
+        wait_for_rest(self.desktop, rect)
+        return program, window, rect
+
+    def drag_pin(self, window: int, to: tuple[int, int]) -> dt.Rect:
+        start = pin_point(self.desktop.window_info(window).rect)
+        self.desktop.drag(start, to)
+        return self.desktop.wait_settled(window).rect
+
+    def client_origin(self, menu: int) -> tuple[int, int]:
+        """The menu's inside, on screen: Wine draws the frame and title bar itself."""
+        info = self.desktop.window_info(menu)
+        side = (info.width - MENU_INSIDE[0]) // 2
+        return info.x + side, info.y + info.height - MENU_INSIDE[1] - side
+
+    def open_menu(self, program: dt.Program, window: int) -> tuple[int, tuple[int, int]]:
+        self.desktop.click(*pin_point(self.desktop.window_info(window).rect), button=3)
+        menu = self.window_of(program, MENU_TITLE, timeout=10)
+        self.desktop.wait_settled(menu)
+        return menu, self.client_origin(menu)
+
+    def menu_gone(self, program: dt.Program) -> None:
+        dt.wait_until(lambda: not [w for w in self.desktop.search(name=MENU_TITLE)
+                                   if self.desktop.property(w, "_NET_WM_PID") == str(program.pid)],
+                      5, "the menu to hide")
+
+    def test_start_places_the_window_copies_the_background_and_swings_to_rest(self):
+        program = self.start_exe()
+        window = self.window_of(program)
+        shown = time.monotonic()
+        cpu_at_start = cpu_seconds(program.pid)
+        rect = self.desktop.wait_settled(window).rect
+        self.assertEqual(rect, dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE))
+        self.assertEqual(self.desktop.frame_of(window).rect, rect, "the window has a frame")
+        self.assertIn(self.desktop.frame_extents(window), (None, (0, 0, 0, 0)))
+        self.assertEqual(self.desktop.title(window), TITLE)
+
+        rested, pictures = wait_for_rest(self.desktop, rect)
+        swing_s = rested - shown
+        cpu_s = cpu_seconds(program.pid) - cpu_at_start
+        print(f"\nwine swing: rest after {swing_s:.2f} s, {pictures} different frames seen, "
+              f"cpu {cpu_s:.3f} s, rss {program.rss_kb()} kB", file=sys.stderr)
+        # 79 ticks of 50 ms, give or take the start-up and the polling.
+        self.assertGreater(swing_s, 3.0)
+        self.assertLess(swing_s, 8.0)
+        self.assertGreater(pictures, 2, "the character did not swing")
+
+        # At rest everything but the pin, the string and the hanging character is the
+        # wallpaper that lies behind the window, pixel for pixel.
+        shot = self.desktop.screenshot()
+        band = dt.Rect(rect.x + REST_BAND[0], rect.y, REST_BAND[1] - REST_BAND[0], rect.height)
+        self.desktop.expect_pixels_equal_background(rect, exclude=[band], shot=shot)
+        drawn = dt.differing_pixels(shot, self.desktop.wallpaper, band)
+        self.assertGreater(len(drawn), 500, "no character drawn")
+
+        # A click on the character sets it swinging again.
+        before = self.desktop.screenshot().crop(rect).data
+        self.desktop.click(rect.x + 62, rect.y + 120)
+        dt.wait_until(lambda: self.desktop.screenshot().crop(rect).data != before, 2, "a new swing")
+        self.assertEqual(os.listdir(program.cwd), [], "the settings file is written at exit only")
+
+    def test_drag_by_the_pin_moves_the_window_and_holds_it_inside_the_screen(self):
+        program, window, rect = self.start_at_rest()
+        width, height = WINDOW_SIZE
+        screen_w, screen_h = self.screen
+        pin_dx, pin_dy = pin_point(rect)[0] - rect.x, pin_point(rect)[1] - rect.y
+        cases = [
+            # where the pointer lets go, where the window must end up
+            ((339 + pin_dx, 266 + pin_dy), (339, 266)),
+            ((20, 300), (0, 300 - pin_dy)),  # past the left edge
+            ((screen_w - 4, screen_h - 4), (screen_w - width, screen_h - height)),
+            ((500, 2), (500 - pin_dx, 0)),  # past the top edge
+        ]
+        watcher = self.desktop.watch_root()
+        self.addCleanup(watcher.stop)
+        for drop, expected in cases:
+            with self.subTest(drop=drop):
+                since = time.monotonic()
+                frame = self.desktop.frame_of(window).id
+                moved = self.drag_pin(window, drop)
+                self.assertEqual(moved, dt.Rect(*expected, width, height))
+                # The background was copied anew at the new place: the corners that are
+                # never drawn show the wallpaper of that place.
+                shot = self.desktop.screenshot()
+                diffs = window_pixels_match(shot, self.desktop.wallpaper, moved, NEVER_DRAWN)
+                self.assertEqual(diffs, [], dt.describe_differences(diffs))
+                hidden = hidden_milliseconds(watcher, window, frame, since)
+                print(f"\nwine capture after drag: hidden {hidden} ms", file=sys.stderr)
+                self.assertTrue(hidden, "the window did not hide for a new copy")
+        self.assertTrue(program.running())
+
+    def test_a_window_beneath_becomes_part_of_the_background(self):
+        program, window, rect = self.start_at_rest()
+        _, other = self.desktop.open_window(dt.Rect(100, 400, 200, 150))
+        self.desktop.raise_window(window)
+        before = self.desktop.screenshot()  # the other window, and the mascot elsewhere
+        moved = self.drag_pin(window, (150 + 62, 380 + 8))
+        self.assertEqual((moved.x, moved.y), (150, 380))
+        diffs = window_pixels_match(self.desktop.screenshot(), before, moved, NEVER_DRAWN)
+        self.assertEqual(diffs, [], dt.describe_differences(diffs))
+        self.assertTrue(program.running())
+
+    def test_menu_highlights_switches_always_on_top_and_hides(self):
+        program, window, rect = self.start_at_rest()
+        menu, (cx, cy) = self.open_menu(program, window)
+
+        # Centred over the mascot, the first time.
+        m = self.desktop.window_info(menu).rect
+        self.assertLessEqual(abs((m.x + m.width // 2) - (rect.x + rect.width // 2)), 1)
+        self.assertLessEqual(abs((m.y + m.height // 2) - (rect.y + rect.height // 2)), 1)
+        shot = self.desktop.screenshot()
+        saved = self.desktop.keep_artifact(shot.crop(m), "wine-menu")
+        print(f"\nwine menu screenshot: {saved}", file=sys.stderr)
+        # Japanese text, not boxes: the item's glyphs differ from one another.
+        glyphs = glyph_columns(shot, TOPMOST_TEXT.moved(cx, cy), BLACK)
+        self.assertGreaterEqual(len(set(glyphs)), 4, f"caption glyphs look alike: {glyphs}")
+
+        def at(point: tuple[int, int]) -> dt.Color:
+            return self.desktop.screenshot().pixel(cx + point[0], cy + point[1])
+
+        # The item under the pointer shows white on the button-text colour, the other
+        # one the other way round.
+        self.assertEqual((at(TOPMOST_ITEM), at(EXIT_ITEM)), (WHITE, WHITE))
+        for item, colours in ((TOPMOST_ITEM, (BLACK, WHITE)), (EXIT_ITEM, (WHITE, BLACK)),
+                              (TOPMOST_ITEM, (BLACK, WHITE))):
+            self.desktop.mouse_move(cx + item[0], cy + item[1])
+            dt.wait_until(lambda: (at(TOPMOST_ITEM), at(EXIT_ITEM)) == colours, 3,
+                          f"the highlight {colours} with the pointer at {item}")
+
+        def mark_has_white() -> bool:
+            cell = self.desktop.screenshot().crop(MARK_CELL.moved(cx, cy))
+            return any(WHITE in cell.row(y) for y in range(cell.height))
+
+        # Always on top, on and off again; the menu hides after each click, and when it
+        # comes back, where it was, its item carries the mark "*" in place of a space.
+        self.assertFalse(mark_has_white())
+        for state in (True, False):
+            self.desktop.click(cx + TOPMOST_ITEM[0], cy + TOPMOST_ITEM[1])
+            self.menu_gone(program)
+            dt.wait_until(lambda: ("_NET_WM_STATE_ABOVE" in self.desktop.wm_state(window))
+                          == state, 5, f"_NET_WM_STATE_ABOVE to be {state}")
+            menu, (cx, cy) = self.open_menu(program, window)
+            self.assertEqual(self.desktop.window_info(menu).rect, m, "the menu moved")
+            self.assertEqual(mark_has_white(), state)
+        self.desktop.click(rect.x + 50, rect.bottom - 2)
+        self.menu_gone(program)
+
+        # A press on the mascot hid the menu; a right click on the exit item hides it
+        # too, and neither saves nor ends.
+        menu, (cx, cy) = self.open_menu(program, window)
+        self.desktop.click(cx + EXIT_ITEM[0], cy + EXIT_ITEM[1], button=3)
+        self.menu_gone(program)
+        time.sleep(0.3)
+        self.assertTrue(program.running())
+        self.assertEqual(os.listdir(program.cwd), [])
+
+    def test_exit_saves_the_position_and_the_next_start_comes_back_there(self):
+        cwd = self.new_dir("cwd-")
+        expected = None
+        for drop in ((200, 300), (400, 250)):
+            with self.subTest(drop=drop):
+                program, window, rect = self.start_at_rest(cwd=cwd)
+                if expected is not None:
+                    self.assertEqual((rect.x, rect.y), expected, "the saved place was not used")
+                moved = self.drag_pin(window, (drop[0] + 62, drop[1] + 8))
+                self.assertEqual((moved.x, moved.y), drop)
+                _, (cx, cy) = self.open_menu(program, window)
+                self.desktop.click(cx + EXIT_ITEM[0], cy + EXIT_ITEM[1])
+                self.assertEqual(program.wait(10), 0)
+                # Left and top in twips, 15 to the pixel at 96 dpi.
+                self.assertEqual((cwd / SETTINGS_FILE).read_bytes(),
+                                 f"{drop[0] * 15},{drop[1] * 15}\r\n".encode())
+                self.assertEqual(os.listdir(cwd), [SETTINGS_FILE])
+                expected = drop
+        program = self.start_exe(cwd=cwd)
+        window = self.window_of(program)
+        self.assertEqual(self.desktop.wait_settled(window).rect,
+                         dt.Rect(*expected, *WINDOW_SIZE))
+
+
+def hidden_milliseconds(watcher: dt.RootEvents, window: int, frame: int,
+                        since: float) -> list[int]:
+    """How long a window stayed off the screen each time it hid after `since`: from the
+    unmap of what held it (itself and its frame then) to the next map of what holds it
+    (openbox puts a window that is shown again into a new frame)."""
+    holders = {window, frame}
+    unmaps = [e.time for e in watcher.events("UnmapNotify", holders, since) if not e.synthetic]
+    maps = [e.time for e in watcher.events("MapNotify", holders | watcher.holders(window), since)]
+    out = []
+    for gone in unmaps:
+        back = [t for t in maps if t > gone]
+        if back:
+            out.append(round((back[0] - gone) * 1000))
+    return sorted(set(out))
+
+
+if __name__ == "__main__":
+    main()

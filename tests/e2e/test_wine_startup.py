@@ -1,0 +1,176 @@
+"""Start-up of the Windows program under Wine: one copy only (a second start shows its
+message box and ends), a killed copy does not block the next, the start takes no focus,
+and the icon the windows carry is the one in the .exe and in our pictures."""
+
+from __future__ import annotations
+
+import os
+import re
+import signal
+import struct
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import desktop as dt  # noqa: E402
+from mascot_case import DESIGN_POSITION, REPO, TITLE, WINDOW_SIZE  # noqa: E402
+from wine_session import EXE, WineCase, main, wait_for_rest  # noqa: E402
+
+ICON_XPM = REPO / "assets" / "icon.xpm"
+RT_ICON = 3
+
+
+def xpm_argb(path: Path) -> list[int]:
+    """The pixels of one of our XPM pictures as 0xAARRGGBB, "None" as 0."""
+    strings = re.findall(r'"([^"]*)"', path.read_text())
+    width, height, count, cpp = (int(v) for v in strings[0].split()[:4])
+    colours = {}
+    for line in strings[1:1 + count]:
+        key, spec = line[:cpp], line[cpp:].split()
+        value = spec[spec.index("c") + 1]
+        colours[key] = 0 if value == "None" else 0xFF000000 | int(value.lstrip("#"), 16)
+    rows = strings[1 + count:1 + count + height]
+    return [colours[row[x * cpp:(x + 1) * cpp]] for row in rows for x in range(width)]
+
+
+def exe_icon_argb(path: Path) -> tuple[int, int, list[int]]:
+    """The first RT_ICON resource of a PE file, decoded: width, height, 0xAARRGGBB rows
+    top to bottom, pixels the AND mask hides as 0."""
+    data = path.read_bytes()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    if data[pe:pe + 4] != b"PE\0\0":
+        raise ValueError(f"{path} is not a PE file")
+    sections, optional_size = struct.unpack_from("<H", data, pe + 6)[0], \
+        struct.unpack_from("<H", data, pe + 20)[0]
+    optional = pe + 24
+    if struct.unpack_from("<H", data, optional)[0] != 0x20B:
+        raise ValueError(f"{path} is not a 64-bit PE file")
+    resource_rva = struct.unpack_from("<I", data, optional + 112 + 2 * 8)[0]
+    table = optional + optional_size
+
+    def offset(rva: int) -> int:
+        for i in range(sections):
+            _, vsize, vaddr, rsize, raw = struct.unpack_from("<8sIIII", data, table + 40 * i)
+            if vaddr <= rva < vaddr + max(vsize, rsize):
+                return raw + rva - vaddr
+        raise ValueError(f"address {rva:#x} is in no section")
+
+    base = offset(resource_rva)
+
+    def entries(directory: int) -> list[tuple[int, int]]:
+        named, ids = struct.unpack_from("<HH", data, base + directory + 12)
+        first = base + directory + 16
+        return [struct.unpack_from("<II", data, first + 8 * i) for i in range(named + ids)]
+
+    def first_leaf(entry: int) -> int:
+        while entry & 0x80000000:
+            entry = entries(entry & 0x7FFFFFFF)[0][1]
+        return entry
+
+    icons = [target for name, target in entries(0) if name == RT_ICON]
+    if not icons:
+        raise ValueError(f"{path} has no icon resource")
+    rva, size = struct.unpack_from("<II", data, base + first_leaf(icons[0]))
+    image = data[offset(rva):offset(rva) + size]
+    header, width, double_height, _, bits = struct.unpack_from("<IiiHH", image, 0)
+    height = double_height // 2
+    if bits != 32:
+        raise ValueError(f"icon has {bits} bits per pixel, not 32")
+    colour = header
+    mask = colour + width * height * 4
+    stride = (width + 31) // 32 * 4
+    pixels = []
+    for y in range(height):
+        row = height - 1 - y  # rows are stored bottom up
+        for x in range(width):
+            b, g, r, a = image[colour + (row * width + x) * 4:colour + (row * width + x) * 4 + 4]
+            hidden = image[mask + row * stride + x // 8] & (0x80 >> (x % 8))
+            pixels.append(0 if hidden else (a << 24) | (r << 16) | (g << 8) | b)
+    return width, height, pixels
+
+
+def net_wm_icons(desk: dt.Desktop, window: int) -> dict[tuple[int, int], list[int]]:
+    """The pictures of a window's _NET_WM_ICON by size, 0xAARRGGBB, alpha 0 as 0."""
+    text = desk.tool(["xprop", "-id", str(window), "-f", "_NET_WM_ICON", "32c", "_NET_WM_ICON"])
+    if "=" not in text:
+        return {}
+    values = [int(v) for v in text.split("=", 1)[1].replace(",", " ").split()]
+    icons, i = {}, 0
+    while i + 2 <= len(values):
+        w, h = values[i], values[i + 1]
+        icons[(w, h)] = [v if v >> 24 else 0 for v in values[i + 2:i + 2 + w * h]]
+        i += 2 + w * h
+    return icons
+
+
+class OneCopyUnderWineTest(WineCase):
+
+    def test_second_start_is_refused_with_a_message_box(self):
+        first = self.start_exe()
+        first_window = self.window_of(first)
+        first_rect = self.desktop.wait_settled(first_window).rect
+
+        second = self.start_exe()
+        box = self.window_of(second)
+        self.assertEqual(self.desktop.title(box), TITLE)
+        box_rect = self.desktop.wait_settled(box).rect
+        self.assertNotEqual((box_rect.width, box_rect.height), WINDOW_SIZE,
+                            "the second copy showed a mascot window, not a message box")
+        saved = self.desktop.keep_artifact(self.desktop.screenshot().crop(box_rect),
+                                           "wine-second-copy")
+        print(f"\nwine message box screenshot: {saved}", file=sys.stderr)
+        time.sleep(0.3)
+        self.assertTrue(second.running(), "the second copy ended without waiting for OK")
+
+        self.desktop.tool(["xdotool", "windowfocus", "--sync", str(box)])
+        self.desktop.key("Return")
+        self.assertEqual(second.wait(10), 0)
+
+        self.assertTrue(first.running(), "the first copy ended with the second")
+        info = self.desktop.window_info(first_window)
+        self.assertTrue(info.viewable)
+        self.assertEqual(info.rect, first_rect)
+        self.assertEqual(os.listdir(second.cwd), [], "the second copy touched the settings")
+
+    def test_a_killed_copy_does_not_block_the_next_start(self):
+        first = self.start_exe()
+        self.window_of(first)
+        first.send(signal.SIGKILL)
+        first.wait(10)
+        second = self.start_exe()
+        window = self.window_of(second)
+        self.assertEqual(self.desktop.wait_settled(window).rect,
+                         dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE))
+
+    def test_start_and_captures_leave_the_focus_where_it_was(self):
+        _, other = self.desktop.open_window(dt.Rect(100, 500, 200, 100))
+        self.desktop.activate(other)
+        active = self.desktop.property(self.desktop.frame_of(other).root, "_NET_ACTIVE_WINDOW")
+        program = self.start_exe()
+        window = self.window_of(program)
+        rect = self.desktop.wait_settled(window).rect
+        wait_for_rest(self.desktop, rect)
+        # A click on the scene starts a new swing; nothing of it takes the focus either.
+        self.desktop.click(rect.x + 62, rect.y + 120)
+        time.sleep(0.5)
+        self.assertEqual(
+            self.desktop.property(self.desktop.frame_of(other).root, "_NET_ACTIVE_WINDOW"),
+            active)
+
+    def test_windows_carry_the_icon_of_the_exe_which_is_our_picture(self):
+        picture = xpm_argb(ICON_XPM)
+        width, height, resource = exe_icon_argb(EXE)
+        self.assertEqual((width, height), (32, 32))
+        self.assertEqual(resource, picture, "the .exe's icon is not our picture")
+
+        program = self.start_exe()
+        window = self.window_of(program)
+        icons = dt.wait_until(lambda: net_wm_icons(self.desktop, window), 5, "_NET_WM_ICON")
+        self.assertIn((32, 32), icons)
+        self.assertEqual(icons[(32, 32)], picture, "the window's icon is not our picture")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,201 @@
+"""What the end-to-end tests of the Windows program share: a private Wine prefix made
+ready for them, the .exe started in it on a private desktop, and a runner that reports
+a run without Wine or without the .exe as skipped.
+
+The prefix is made once per test file (about 10 s) and kept for its tests; its Wine
+server stays up between starts and is ended with the file's desktop."""
+
+from __future__ import annotations
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+import desktop as dt
+from mascot_case import REPO, TITLE
+
+EXE = Path(os.environ.get("RUVIA_WIN_EXE") or REPO / "build-win" / "RuviaMascot.exe")
+
+# Exit code CTest reports as skipped.
+SKIPPED = 77
+
+# The Japanese captions need a font with those glyphs; Wine's own fonts have none.
+CJK_FONT_LINK = ("ipag.ttf,IPAGothic", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion"
+                 r"\FontLink\SystemLink")
+
+
+def why_skipped() -> str | None:
+    """Why the Windows program cannot be tested here, or None when it can."""
+    missing = [tool for tool in ("wine", "wineserver") if shutil.which(tool) is None]
+    missing += dt.missing_tools()
+    if missing:
+        return "Windows end-to-end tests need " + ", ".join(missing)
+    if not EXE.is_file():
+        return (f"no Windows program at {EXE}: build it with "
+                "`cmake --preset windows && cmake --build build-win` or set RUVIA_WIN_EXE")
+    return None
+
+
+def main() -> None:
+    """unittest's main, except that a run that cannot test the .exe here ends with 77."""
+    reason = why_skipped()
+    result = unittest.main(verbosity=2, exit=False).result
+    if not result.wasSuccessful():
+        sys.exit(1)
+    if reason:
+        print("skipped: " + reason, file=sys.stderr)
+        sys.exit(SKIPPED)
+    sys.exit(0)
+
+
+class WinePrefix:
+    """A private WINEPREFIX with the settings the tests rely on: no Mono or Gecko
+    installer, no crash dialog (it would hang the test), Japanese text linked to a CJK
+    font, no debug output."""
+
+    def __init__(self) -> None:
+        self.path = Path(tempfile.mkdtemp(prefix="ruvia-wine-"))
+        self._server_started = False
+
+    def env(self, base: dict[str, str]) -> dict[str, str]:
+        env = dict(base)
+        env.update(WINEPREFIX=str(self.path), WINEARCH="win64", WINEDEBUG="-all",
+                   WINEDLLOVERRIDES="mscoree,mshtml=")
+        return env
+
+    def _run(self, argv: list[str], env: dict[str, str], timeout: float = 60) -> None:
+        # Output to a file, not a pipe: Wine's background processes inherit it and would
+        # keep a pipe open long after the command is done.
+        with tempfile.TemporaryFile() as log:
+            code = subprocess.run(argv, env=env, stdout=log, stderr=log, timeout=timeout,
+                                  stdin=subprocess.DEVNULL).returncode
+            if code != 0:
+                log.seek(0)
+                raise RuntimeError(f"{' '.join(argv)} failed ({code}):\n"
+                                   + log.read().decode(errors="replace")[-2000:])
+
+    def create(self) -> None:
+        # Without a display: nothing of the set-up shows on the test's desktop.
+        env = self.env({k: v for k, v in os.environ.items() if k != "DISPLAY"})
+        self._server_started = True
+        self._run(["wine", "wineboot", "--init"], env, timeout=120)
+        font, key = CJK_FONT_LINK
+        self._run(["wine", "reg", "add", key, "/v", "Tahoma", "/t", "REG_MULTI_SZ",
+                   "/d", font, "/f"], env)
+        self._run(["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v",
+                   "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f"], env)
+        # The set-up's own Wine processes have no display; the program's must start
+        # afresh with the test's. The server then stays up for the whole file, which
+        # makes every start after the first quick.
+        self._run(["wineserver", "--kill"], env)
+        self._run(["wineserver", "--wait"], env)
+        self._run(["wineserver", "--persistent"], env)
+
+    def destroy(self) -> None:
+        if self._server_started:
+            env = self.env(dict(os.environ))
+            try:
+                subprocess.run(["wineserver", "--kill"], env=env, timeout=30,
+                               capture_output=True, stdin=subprocess.DEVNULL)
+            except subprocess.TimeoutExpired:
+                pass
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+class WineCase(unittest.TestCase):
+    """One desktop and one Wine prefix per test class; every start of the program gets
+    a fresh working directory (where the settings file lives)."""
+
+    screen = (1024, 768)
+    desktop: dt.Desktop
+    prefix: WinePrefix
+
+    @classmethod
+    def setUpClass(cls) -> None:
+        reason = why_skipped()
+        if reason:
+            raise unittest.SkipTest(reason)
+        cls.prefix = WinePrefix()
+        cls.addClassCleanup(cls.prefix.destroy)
+        cls.prefix.create()
+        cls.desktop = cls.enterClassContext(dt.Desktop(*cls.screen))
+
+    def new_dir(self, prefix: str) -> Path:
+        return Path(tempfile.mkdtemp(prefix=prefix, dir=self.desktop.tmp))
+
+    def start_exe(self, *, cwd: Path | None = None, settings: bytes | None = None,
+                  label: str = "RuviaMascot") -> dt.Program:
+        cwd = cwd or self.new_dir("cwd-")
+        if settings is not None:
+            (cwd / "pdl_swg.ini").write_bytes(settings)
+        program = self.desktop.start_program(["wine", str(EXE)], cwd=cwd, label=label,
+                                             env=self.prefix.env(self.desktop.env()))
+        self.addCleanup(program.stop)
+        return program
+
+    def window_of(self, program: dt.Program, name: str = TITLE, timeout: float = 30) -> int:
+        """The program's one visible window of that title, once it is mapped; fails at
+        once, with the program's error output, if the program ends first."""
+
+        def probe() -> list[int]:
+            if not program.running():
+                raise AssertionError(f"the program ended with {program.returncode}; "
+                                     f"stderr:\n{program.stderr()[-2000:]}")
+            return [w for w in self.desktop.search(name=name)
+                    if self.desktop.property(w, "_NET_WM_PID") == str(program.pid)]
+
+        found = dt.wait_until(probe, timeout, f"a window {name!r} of pid {program.pid}")
+        self.assertEqual(len(found), 1, f"expected one window {name!r}, found {found}")
+        return found[0]
+
+    def end(self, program: dt.Program) -> None:
+        """Ends the program the hard way, as a test that is done with it."""
+        program.send(signal.SIGKILL)
+        program.wait(10)
+
+
+# --------------------------------------------------------------------------- the scene
+
+# Where the laid-out scene (107 x 150 at 96 dpi) draws, in window pixels: the pin's mouse
+# target, the columns the character and string use at rest, and two upper corners that
+# neither the string nor the swinging character ever reach.
+PIN_BOX = dt.Rect(54, 0, 16, 16)
+REST_BAND = (44, 80)
+NEVER_DRAWN = (dt.Rect(0, 0, 38, 60), dt.Rect(83, 0, 24, 60))
+
+
+def pin_point(window: dt.Rect) -> tuple[int, int]:
+    """The screen point at the middle of the pin of a mascot window at `window`."""
+    return window.x + PIN_BOX.x + PIN_BOX.width // 2, window.y + PIN_BOX.y + PIN_BOX.height // 2
+
+
+def wait_for_rest(desk: dt.Desktop, rect: dt.Rect, timeout: float = 15,
+                  quiet: float = 1.0) -> tuple[float, int]:
+    """Polls the screen in `rect` until it stayed the same for `quiet` seconds; returns
+    when it last changed (time.monotonic()) and how many different pictures it showed."""
+    seen: set[bytes] = set()
+    state = {"last": None, "changed": time.monotonic()}
+
+    def still() -> bool:
+        data = desk.screenshot().crop(rect).data
+        now = time.monotonic()
+        seen.add(data)
+        if data != state["last"]:
+            state.update(last=data, changed=now)
+            return False
+        return now - state["changed"] >= quiet
+
+    dt.wait_until(still, timeout, f"the scene in {rect} to come to rest", interval=0.0)
+    return state["changed"], len(seen)
+
+
+def cpu_seconds(pid: int) -> float:
+    """User and system time of a process so far, from /proc."""
+    fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
