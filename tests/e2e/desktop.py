@@ -18,11 +18,13 @@ import re
 import select
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
 import threading
 import time
+import zlib
 from dataclasses import dataclass
 from pathlib import Path
 from typing import Callable, Iterable, Sequence, TypeVar
@@ -187,6 +189,22 @@ class Image:
     def save(self, path: str | os.PathLike) -> None:
         Path(path).write_bytes(self.to_ppm())
 
+    def to_png(self) -> bytes:
+        """The picture as a PNG, which image viewers and the file tools show directly."""
+        def chunk(kind: bytes, body: bytes) -> bytes:
+            return (struct.pack(">I", len(body)) + kind + body
+                    + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+        stride = self.width * 3
+        raw = b"".join(b"\0" + self.data[y * stride:(y + 1) * stride]
+                       for y in range(self.height))
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
+        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+                + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+
+    def save_png(self, path: str | os.PathLike) -> None:
+        Path(path).write_bytes(self.to_png())
+
 
 # The wallpaper: red counts columns, green counts rows, blue numbers the 200 x 200 tile,
 # so every pixel of a screen up to 2000 x 1600 has its own colour. No channel drops below
@@ -349,6 +367,41 @@ class Program:
     def stderr(self) -> str:
         return self.stderr_path.read_text(errors="replace")
 
+    def cpu_seconds(self) -> float:
+        """User plus system CPU time the process (all its threads) has used, from /proc."""
+        stat = Path(f"/proc/{self.pid}/stat").read_text()
+        # The command name may hold spaces and parentheses; the fields follow the last ')'.
+        fields = stat[stat.rindex(")") + 2:].split()
+        utime, stime = int(fields[11]), int(fields[12])
+        return (utime + stime) / os.sysconf("SC_CLK_TCK")
+
+    def memory_holds(self, texts: Iterable[str]) -> dict[str, bool]:
+        """For each text, whether the process's writable memory holds it in UTF-16, the
+        form in which Qt keeps every string it shows. X11 offers no way to read the text
+        of a Qt message box from outside, so this is how a test learns what one says.
+        Needs the right to trace the process (root has it)."""
+        needles = {text: text.encode("utf-16-le") for text in texts}
+        found = {text: False for text in needles}
+        longest = max((len(n) for n in needles.values()), default=0)
+        with open(f"/proc/{self.pid}/maps") as maps, \
+                open(f"/proc/{self.pid}/mem", "rb", buffering=0) as mem:
+            for line in maps:
+                span, perms = line.split()[:2]
+                if not perms.startswith("rw"):
+                    continue
+                start, end = (int(v, 16) for v in span.split("-"))
+                tail = b""
+                for offset in range(start, end, 1 << 24):
+                    try:
+                        mem.seek(offset)
+                        block = tail + mem.read(min(1 << 24, end - offset))
+                    except OSError:
+                        break  # a guard page or a region that went away
+                    for text, needle in needles.items():
+                        found[text] = found[text] or needle in block
+                    tail = block[-longest:] if longest else b""
+        return found
+
     def rss_kb(self) -> int:
         """Resident memory from /proc, in kB."""
         status = Path(f"/proc/{self.pid}/status").read_text()
@@ -398,12 +451,15 @@ class RootEvents:
         fd = stream.fileno()
         pending, block, arrived = b"", [], 0.0
         while True:
-            ready, _, _ = select.select([fd], [], [], 0.02)
-            if not ready:
+            try:
+                ready, _, _ = select.select([fd], [], [], 0.02)
+                chunk = os.read(fd, 65536) if ready else None
+            except (OSError, ValueError):
+                chunk = b""  # stop() closed the pipe under us: the watch is over
+            if chunk is None:
                 self._add(block, arrived)
                 block = []
                 continue
-            chunk = os.read(fd, 65536)
             if not chunk:
                 self._add(block, arrived)
                 return
@@ -459,6 +515,189 @@ class RootEvents:
         self._program.stop()
 
 
+# --------------------------------------------------------------------------- direct X access
+
+class _XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p),
+                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong),
+                ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong),
+                ("obdata", ctypes.c_void_p),
+                # create, destroy, get_pixel, put_pixel, sub_image, add_pixel
+                ("funcs", ctypes.c_void_p * 6)]
+
+
+class _XSetWindowAttributes(ctypes.Structure):
+    _fields_ = [("background_pixmap", ctypes.c_ulong), ("background_pixel", ctypes.c_ulong),
+                ("border_pixmap", ctypes.c_ulong), ("border_pixel", ctypes.c_ulong),
+                ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int),
+                ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
+                ("event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                ("override_redirect", ctypes.c_int), ("colormap", ctypes.c_ulong),
+                ("cursor", ctypes.c_ulong)]
+
+
+class XClient:
+    """One connection of our own to the X server, through libX11 and libXtst: reading a
+    window-sized area takes about a millisecond (import takes over 100) and a button
+    event is sent at a known moment (xdotool first has to start), which is what timing
+    a redraw to a few milliseconds needs."""
+
+    _Z_PIXMAP = 2
+    _ALL_PLANES = ctypes.c_ulong(0xFFFFFFFF)
+
+    def __init__(self, display: str):
+        x11 = ctypes.CDLL("libX11.so.6")
+        xtst = ctypes.CDLL("libXtst.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XGetImage.restype = ctypes.POINTER(_XImage)
+        x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                  ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
+                                              ctypes.c_ulong]
+        xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                              ctypes.c_int, ctypes.c_ulong]
+        self._x11, self._xtst = x11, xtst
+        self._display = x11.XOpenDisplay(display.encode())
+        if not self._display:
+            raise RuntimeError(f"cannot open display {display}")
+        self._root = x11.XDefaultRootWindow(self._display)
+
+    def grab(self, rect: Rect) -> Image:
+        """The screen's pixels in `rect`, which must lie on the screen."""
+        ximage = self._x11.XGetImage(self._display, self._root, rect.x, rect.y, rect.width,
+                                     rect.height, self._ALL_PLANES, self._Z_PIXMAP)
+        if not ximage:
+            raise RuntimeError(f"XGetImage of {rect} failed")
+        try:
+            img = ximage.contents
+            if img.bits_per_pixel != 32 or img.byte_order != 0 or img.red_mask != 0xFF0000:
+                raise RuntimeError("expected 32-bit little-endian xRGB pixels, got "
+                                   f"{img.bits_per_pixel} bpp, order {img.byte_order}")
+            raw = ctypes.string_at(img.data, img.bytes_per_line * img.height)
+            rgb = bytearray(rect.width * rect.height * 3)
+            for y in range(rect.height):
+                line = raw[y * img.bytes_per_line:y * img.bytes_per_line + rect.width * 4]
+                row = slice(y * rect.width * 3, (y + 1) * rect.width * 3)
+                out = bytearray(rect.width * 3)
+                out[0::3], out[1::3], out[2::3] = line[2::4], line[1::4], line[0::4]
+                rgb[row] = out
+            return Image(rect.width, rect.height, rgb)
+        finally:
+            destroy = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p)(ximage.contents.funcs[1])
+            destroy(ctypes.cast(ximage, ctypes.c_void_p))
+
+    def move_pointer(self, x: int, y: int) -> None:
+        self._xtst.XTestFakeMotionEvent(self._display, -1, x, y, 0)
+        self._x11.XSync(self._display, 0)
+
+    def button(self, button: int, pressed: bool) -> None:
+        """Presses or releases a button; returns once the server has the event."""
+        self._xtst.XTestFakeButtonEvent(self._display, button, 1 if pressed else 0, 0)
+        self._x11.XSync(self._display, 0)
+
+    def selection_text(self, selection: str = "PRIMARY", timeout: float = 5.0) -> str | None:
+        """A selection (PRIMARY: text selected with the mouse; CLIPBOARD) as UTF-8 text, or
+        None when nobody owns it or its owner does not answer in time; asks the owner as
+        any pasting program would."""
+        x11 = self._x11
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XCreateSimpleWindow.restype = ctypes.c_ulong
+        x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + \
+            [ctypes.c_int] * 2 + [ctypes.c_uint] * 2 + [ctypes.c_uint, ctypes.c_ulong,
+                                                        ctypes.c_ulong]
+        x11.XConvertSelection.argtypes = [ctypes.c_void_p] + [ctypes.c_ulong] * 5
+        x11.XCheckTypedWindowEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
+                                               ctypes.c_void_p]
+        x11.XGetWindowProperty.argtypes = [
+            ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long, ctypes.c_long,
+            ctypes.c_int, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+            ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong),
+            ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p)]
+        x11.XFree.argtypes = [ctypes.c_void_p]
+        x11.XDestroyWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        d = self._display
+        selection_atom = x11.XInternAtom(d, selection.encode(), 0)
+        utf8 = x11.XInternAtom(d, b"UTF8_STRING", 0)
+        target = x11.XInternAtom(d, b"_RUVIA_E2E_PASTE", 0)
+        window = x11.XCreateSimpleWindow(d, self._root, 0, 0, 1, 1, 0, 0, 0)
+        try:
+            x11.XConvertSelection(d, selection_atom, utf8, target, window, 0)  # CurrentTime
+            x11.XSync(d, 0)
+            selection_notify = 31
+            event = (ctypes.c_long * 24)()  # an XEvent: a union as large as 24 longs
+            deadline = time.monotonic() + timeout
+            while not x11.XCheckTypedWindowEvent(d, window, selection_notify, event):
+                if time.monotonic() >= deadline:
+                    return None
+                time.sleep(0.01)
+            # XSelectionEvent: type, serial, send_event, display, requestor, selection,
+            # target, property: the property is the eighth field, each a long wide.
+            if event[7] == 0:
+                return None
+            kind, fmt = ctypes.c_ulong(), ctypes.c_int()
+            count, left, data = ctypes.c_ulong(), ctypes.c_ulong(), ctypes.c_void_p()
+            x11.XGetWindowProperty(d, window, target, 0, 1 << 20, 1, 0, ctypes.byref(kind),
+                                   ctypes.byref(fmt), ctypes.byref(count), ctypes.byref(left),
+                                   ctypes.byref(data))
+            if not data.value:
+                return None
+            try:
+                return ctypes.string_at(data.value, count.value).decode("utf-8", "replace")
+            finally:
+                x11.XFree(data)
+        finally:
+            x11.XDestroyWindow(d, window)
+            x11.XSync(d, 0)
+
+    def create_cover(self, rect: Rect, color: Color) -> int:
+        """An unmapped window of one colour that the window manager leaves alone: mapping
+        and unmapping it covers and uncovers what lies beneath at once, as nothing
+        managed can (a managed window gets a new frame and a place of the manager's)."""
+        x11 = self._x11
+        x11.XCreateSimpleWindow.restype = ctypes.c_ulong
+        x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + \
+            [ctypes.c_int] * 2 + [ctypes.c_uint] * 2 + [ctypes.c_uint, ctypes.c_ulong,
+                                                        ctypes.c_ulong]
+        x11.XChangeWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                                ctypes.c_ulong,
+                                                ctypes.POINTER(_XSetWindowAttributes)]
+        pixel = (color[0] << 16) | (color[1] << 8) | color[2]
+        window = x11.XCreateSimpleWindow(self._display, self._root, rect.x, rect.y,
+                                         rect.width, rect.height, 0, 0, pixel)
+        attributes = _XSetWindowAttributes(override_redirect=1)
+        cw_override_redirect = 1 << 9
+        x11.XChangeWindowAttributes(self._display, window, cw_override_redirect,
+                                    ctypes.byref(attributes))
+        x11.XSync(self._display, 0)
+        return window
+
+    def map_raised(self, window: int) -> None:
+        self._x11.XMapRaised.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self._x11.XMapRaised(self._display, window)
+        self._x11.XSync(self._display, 0)
+
+    def unmap(self, window: int) -> None:
+        self._x11.XUnmapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self._x11.XUnmapWindow(self._display, window)
+        self._x11.XSync(self._display, 0)
+
+    def close(self) -> None:
+        if self._display:
+            self._x11.XCloseDisplay(self._display)
+            self._display = None
+
+
 # --------------------------------------------------------------------------- the desktop
 
 class Desktop:
@@ -479,6 +718,7 @@ class Desktop:
         self._programs: list[Program] = []
         self._server: Program | None = None
         self._labels = 0
+        self._xclient: XClient | None = None
 
     # ---- lifetime
 
@@ -503,6 +743,9 @@ class Desktop:
         self._check_wallpaper()
 
     def stop(self) -> None:
+        if self._xclient:
+            self._xclient.close()
+            self._xclient = None
         for program in reversed(self._programs):
             program.stop()
         self._programs.clear()
@@ -757,6 +1000,16 @@ class Desktop:
             raise RuntimeError(f"screenshot is {shot.width}x{shot.height}, "
                                f"screen is {self.width}x{self.height}")
         return shot
+
+    def xclient(self) -> XClient:
+        """This desktop's direct connection (see XClient), opened on first use."""
+        if self._xclient is None:
+            self._xclient = XClient(self.display)
+        return self._xclient
+
+    def grab(self, rect: Rect) -> Image:
+        """The screen in `rect`, read directly: fast enough to poll every few ms."""
+        return self.xclient().grab(rect)
 
     def window_image(self, window: int, shot: Image | None = None) -> Image:
         """What the screen shows of a window, clipped to the screen."""
