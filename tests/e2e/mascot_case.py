@@ -4,8 +4,11 @@ its window, and a test case that owns a desktop and starts the program on it."""
 from __future__ import annotations
 
 import os
+import re
 import tempfile
+import time
 import unittest
+from dataclasses import dataclass
 from pathlib import Path
 
 import desktop as dt
@@ -22,6 +25,106 @@ SECOND_COPY_TEXT = "二人もいないの・・・"
 WINDOW_SIZE = (107, 150)
 DESIGN_POSITION = (639, 66)
 SCREEN = (1024, 768)
+
+MENU_TITLE = "ぶらさがりルビア"
+# The menu's inner size at 96 dpi, and points of its two items in inner pixels: the
+# captions end well left of x 200, so there a pixel shows the item's background.
+MENU_SIZE = (210, 122)
+MENU_ITEM_ALWAYS_ON_TOP = (200, 85)
+MENU_ITEM_EXIT = (200, 110)
+
+# The scene, in scene pixels (the window's own): the pin's 16 x 16 picture and mouse
+# target, the string from under the pin to the top of the 32 x 56 character, drawn 2
+# pixels wide in this colour, and where the character hangs at rest.
+PIN_RECT = dt.Rect(54, 0, 16, 16)
+CHAR_SIZE = (32, 56)
+CHAR_REST = (46, 94)
+STRING_START = (60, 12)
+STRING_COLOR = (180, 100, 0)
+PIN_GRIP = (61, 7)  # a press here is a press on the pin
+SCENE_SPOT = (20, 40)  # a spot of bare scene: no pin, string or character ever comes here
+# Scene pixels that only ever show the background, whatever the swing does: the rows
+# above the string's start beside the pin, and the columns left of the character's
+# farthest swing (the string's end never comes left of column 28).
+BACKGROUND_ONLY = (dt.Rect(0, 0, 54, 12), dt.Rect(70, 0, 37, 12), dt.Rect(0, 12, 14, 138))
+
+
+@dataclass(frozen=True)
+class Sprite:
+    """A picture of the program's own, read from its XPM source: None where transparent."""
+    width: int
+    height: int
+    pixels: tuple[dt.Color | None, ...]
+
+    def at(self, x: int, y: int) -> dt.Color | None:
+        return self.pixels[y * self.width + x]
+
+
+def load_xpm(path: Path) -> Sprite:
+    strings = re.findall(r'"((?:[^"\\]|\\.)*)"', path.read_text())
+    width, height, ncolors, cpp = (int(v) for v in strings[0].split()[:4])
+    colors: dict[str, dt.Color | None] = {}
+    for line in strings[1:1 + ncolors]:
+        key, spec = line[:cpp], line[cpp:].split()
+        value = spec[spec.index("c") + 1]
+        colors[key] = None if value.lower() == "none" else \
+            (int(value[1:3], 16), int(value[3:5], 16), int(value[5:7], 16))
+    rows = strings[1 + ncolors:1 + ncolors + height]
+    pixels = tuple(colors[row[i:i + cpp]] for row in rows for i in range(0, width * cpp, cpp))
+    return Sprite(width, height, pixels)
+
+
+ASSETS = REPO / "assets"
+PIN = load_xpm(ASSETS / "pin.xpm")
+HANGING = load_xpm(ASSETS / "pose_hanging.xpm")
+
+
+def composite(base: dt.Image, sprite: Sprite, x: int, y: int) -> dt.Image:
+    """`base` with `sprite` laid over it at (x, y), clipped to the picture."""
+    data = bytearray(base.data)
+    for sy in range(sprite.height):
+        for sx in range(sprite.width):
+            color = sprite.at(sx, sy)
+            px, py = x + sx, y + sy
+            if color is not None and 0 <= px < base.width and 0 <= py < base.height:
+                i = (py * base.width + px) * 3
+                data[i:i + 3] = bytes(color)
+    return dt.Image(base.width, base.height, data)
+
+
+def string_band(char_at: tuple[int, int]) -> dt.Rect:
+    """The rectangle the string may take: from its start to the top centre of the
+    character at `char_at`, widened by a pixel for its width and the rounding."""
+    end = (char_at[0] + CHAR_SIZE[0] // 2 - 2, char_at[1])
+    x0, x1 = sorted((STRING_START[0], end[0]))
+    y0, y1 = sorted((STRING_START[1], end[1]))
+    return dt.Rect(x0 - 1, y0 - 1, x1 - x0 + 4, y1 - y0 + 4)
+
+
+def scene_faults(got: dt.Image, background: dt.Image,
+                 char_at: tuple[int, int] | None) -> tuple[list, int]:
+    """Compares a window's pixels with what they must be: `background` (what lies
+    behind the window) with the character in the hanging pose at `char_at` (None: no
+    character) and the pin laid over it, and the string, the only pixels allowed to
+    differ from that, in its colour and within its band. Returns the differing pixels
+    as differing_pixels does and how many pixels the string took."""
+    want = composite(background, PIN, PIN_RECT.x, PIN_RECT.y)
+    if char_at is not None:
+        want = composite(composite(background, HANGING, *char_at), PIN, PIN_RECT.x, PIN_RECT.y)
+    band = string_band(char_at or CHAR_REST)
+    faults, string = [], 0
+    for x, y, got_px, want_px in dt.differing_pixels(got, want, dt.Rect(0, 0, got.width,
+                                                                         got.height)):
+        if got_px == STRING_COLOR and band.contains(x, y):
+            string += 1
+        else:
+            faults.append((x, y, got_px, want_px))
+    return faults, string
+
+
+def background_only_matches(got: dt.Image, background: dt.Image) -> bool:
+    """Whether the window shows `background` wherever only the background can be."""
+    return all(got.crop(r).data == background.crop(r).data for r in BACKGROUND_ONLY)
 
 
 class MascotCase(unittest.TestCase):
@@ -71,6 +174,50 @@ class MascotCase(unittest.TestCase):
         found = dt.wait_until(probe, timeout, f"a window of pid {program.pid}")
         self.assertEqual(len(found), 1, f"expected one window, found {found}")
         return found[0]
+
+    def mascot(self, program: dt.Program, timeout: float = 10) -> int:
+        """The program's mascot window as it is now: Qt replaces the X window when the
+        stay-on-top state changes, so its id is looked up afresh each time."""
+
+        def probe() -> list[int]:
+            if not program.running():
+                raise AssertionError(f"the program ended with {program.returncode}; "
+                                     f"stderr:\n{program.stderr()}")
+            return [w for w in self.desktop.search(pid=program.pid, name=TITLE)
+                    if (self.desktop.window_info(w).width,
+                        self.desktop.window_info(w).height) == WINDOW_SIZE]
+
+        found = dt.wait_until(probe, timeout, f"the mascot window of pid {program.pid}")
+        self.assertEqual(len(found), 1, f"expected one mascot window, found {found}")
+        return found[0]
+
+    def wait_for_rest(self, rect: dt.Rect, quiet: float = 1.0,
+                      timeout: float = 15) -> tuple[float, dt.Image]:
+        """Watches the screen in `rect` until it has not changed for `quiet` seconds;
+        returns when it last changed (time.monotonic()) and what it shows."""
+        last = self.desktop.grab(rect)
+        changed = time.monotonic()
+        deadline = changed + timeout
+        while time.monotonic() - changed < quiet:
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"the screen in {rect} still changed after {timeout} s")
+            time.sleep(0.02)
+            now = self.desktop.grab(rect)
+            if now.data != last.data:
+                last, changed = now, time.monotonic()
+        return changed, last
+
+    def expect_scene(self, got: dt.Image, background: dt.Image,
+                     char_at: tuple[int, int] | None = CHAR_REST) -> None:
+        """Asserts a window's pixels are exactly the background behind it with the
+        pin, the string and (unless None) the hanging character at `char_at`."""
+        faults, string = scene_faults(got, background, char_at)
+        if faults:
+            saved = self.desktop.keep_artifact(got, "scene")
+            self.fail(f"the scene is not the background behind it with the sprites; "
+                      f"window pixels {saved}\n" + dt.describe_differences(faults))
+        band = string_band(char_at or CHAR_REST)
+        self.assertGreaterEqual(string, band.height - 3, "the string is missing")
 
     def settled_rect(self, window: int) -> dt.Rect:
         return self.desktop.wait_settled(window).rect
