@@ -1,0 +1,103 @@
+"""The scene of the real program on a private X desktop: what lies behind the window shows
+through it pixel for pixel, the pin, the string and the character are drawn over it, the
+swing comes to rest and then costs nothing, and a click on the scene swings it again."""
+
+from __future__ import annotations
+
+import sys
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import desktop as dt  # noqa: E402
+from mascot_case import (CHAR_REST, DESIGN_POSITION, SCENE_SPOT, WINDOW_SIZE,  # noqa: E402
+                         MascotCase)
+
+# 79 ticks of 50 ms from the start of the swing to the tick that stops it.
+SWING_SECONDS = 79 * 0.05
+
+
+class SceneTest(MascotCase):
+    """Another program's window lies under the lower left part of the mascot's place, so
+    the background is not the wallpaper alone."""
+
+    @classmethod
+    def setUpClass(cls) -> None:
+        super().setUpClass()
+        cls.desktop.open_window(dt.Rect(600, 120, 100, 60))
+        # Nothing of ours is on the screen yet: this is what lies behind the window.
+        cls.truth = cls.desktop.screenshot()
+        cls.place = dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE)
+
+    def start_and_wait_for_rest(self) -> tuple[dt.Program, float, float]:
+        """Starts the program; returns it, when its window was first seen on the screen
+        and when the swing last changed it."""
+        program = self.start_mascot()
+        self.mascot_window(program)
+        seen = dt.wait_until(lambda: self.desktop.grab(self.place).data
+                             != self.truth.crop(self.place).data,
+                             15, "the mascot to show on the screen", interval=0.005)
+        seen_at = time.monotonic()
+        self.assertTrue(seen)
+        rested_at, _ = self.wait_for_rest(self.place)
+        return program, seen_at, rested_at
+
+    def test_after_the_first_swing_the_scene_is_the_background_with_the_sprites(self):
+        program, seen_at, rested_at = self.start_and_wait_for_rest()
+        swing = rested_at - seen_at
+        print(f"\nfirst swing: last change {swing:.2f} s after the window showed",
+              file=sys.stderr)
+        # The first frame appears at the first tick; the swing lasts 79 ticks.
+        self.assertGreater(swing, SWING_SECONDS - 1.0)
+        self.assertLess(swing, SWING_SECONDS + 3.0)
+
+        window = self.mascot(program)
+        self.assertEqual(self.desktop.window_info(window).rect, self.place)
+        shot = self.desktop.screenshot()
+        self.expect_scene(shot.crop(self.place), self.truth.crop(self.place), CHAR_REST)
+        # Nothing of the program's is seen outside its window.
+        self.desktop.expect_pixels_equal(dt.Rect(0, 0, *self.desktop_size()), self.truth,
+                                         exclude=[self.place], shot=shot)
+
+    def test_at_rest_nothing_changes_or_runs_and_a_click_swings_her_again(self):
+        program, _, _ = self.start_and_wait_for_rest()
+
+        before, cpu_before = self.desktop.grab(self.place), program.cpu_seconds()
+        time.sleep(1.0)
+        self.assertEqual(self.desktop.grab(self.place).data, before.data,
+                         "the window changed a second after the swing came to rest")
+        time.sleep(9.0)
+        rest_cpu = program.cpu_seconds() - cpu_before
+        self.assertEqual(self.desktop.grab(self.place).data, before.data,
+                         "the window changed while at rest")
+
+        xc = self.desktop.xclient()
+        xc.move_pointer(self.place.x + SCENE_SPOT[0], self.place.y + SCENE_SPOT[1])
+        cpu_click = program.cpu_seconds()
+        xc.button(1, True)
+        xc.button(1, False)
+        clicked = time.monotonic()
+        dt.wait_until(lambda: self.desktop.grab(self.place).data != before.data, 2,
+                      "the swing to start after the click", interval=0.002)
+        response = time.monotonic() - clicked
+        rested_at, _ = self.wait_for_rest(self.place)
+        swing_cpu = program.cpu_seconds() - cpu_click
+        print(f"\ncpu_s at rest over 10 s={rest_cpu:.3f}; cpu_s over one swing="
+              f"{swing_cpu:.3f} ({rested_at - clicked:.2f} s); click to first change "
+              f"{response * 1000:.0f} ms", file=sys.stderr)
+
+        self.assertLess(rest_cpu, 0.05, "the program works while nothing moves")
+        self.assertLess(response, 0.2)
+        self.assertGreater(rested_at - clicked, SWING_SECONDS - 1.0)
+        # Back at rest, hanging straight where she was, over the same background.
+        self.expect_scene(self.desktop.grab(self.place), self.truth.crop(self.place),
+                          CHAR_REST)
+
+    def desktop_size(self) -> tuple[int, int]:
+        return self.desktop.width, self.desktop.height
+
+
+if __name__ == "__main__":
+    dt.main()
