@@ -9,6 +9,7 @@ Run it by hand after building, from anywhere:
     python3 bench/capture_bench.py                 # 100 captures on an idle machine
     python3 bench/capture_bench.py --load 2        # the same with two busy loops running
     python3 bench/capture_bench.py --captures 30 --binary /path/to/ruvia-mascot
+    python3 bench/capture_bench.py --starts 30 --load 2   # starts whose window never shows
 
 It needs what the end-to-end tests need (Xvfb, openbox, xdotool, x11-utils, ImageMagick)
 and starts its own private desktop, which it removes at the end. The last line is the
@@ -66,6 +67,9 @@ def parse_args() -> argparse.Namespace:
                                      or REPO / "build" / "ruvia-mascot"))
     parser.add_argument("--load", type=int, default=0,
                         help="busy loops to run meanwhile, to see the capture on a busy machine")
+    parser.add_argument("--starts", type=int, default=0,
+                        help="instead of captures, start the program this many times and "
+                             "count the starts whose window never came on the screen")
     return parser.parse_args()
 
 
@@ -99,7 +103,7 @@ def main() -> int:
             for _ in range(args.load)]
     try:
         with dt.Desktop(1024, 768) as desktop:
-            return run(desktop, args)
+            return run_starts(desktop, args) if args.starts else run(desktop, args)
     finally:
         for loop in busy:
             loop.kill()
@@ -180,6 +184,27 @@ def run(desktop: dt.Desktop, args: argparse.Namespace) -> int:
           f"max={worst:.1f} missed={missed} lost={lost}"
           + (f" load={args.load}" if args.load else ""))
     return 0 if made and clean == made and not lost else 1
+
+
+def run_starts(desktop: dt.Desktop, args: argparse.Namespace) -> int:
+    """Start-up makes two or three captures in a row, the quickest hide-show-hide-show
+    the program does; a window manager that falls behind them must still end with the
+    window shown."""
+    unseen = 0
+    for _ in range(args.starts):
+        cwd = Path(tempfile.mkdtemp(prefix="cwd-", dir=desktop.tmp))
+        runtime = Path(tempfile.mkdtemp(prefix="run-", dir=desktop.tmp))
+        program = desktop.start_program([str(args.binary)], cwd=cwd, label="mascot",
+                                        env=desktop.env(XDG_RUNTIME_DIR=str(runtime)))
+        try:
+            desktop.wait_window(timeout=5, pid=program.pid, name=TITLE)
+        except TimeoutError:
+            if program.running():
+                unseen += 1
+        program.stop()
+    print(f"capture_bench: starts={args.starts} window_never_shown={unseen}"
+          + (f" load={args.load}" if args.load else ""))
+    return 0 if unseen == 0 else 1
 
 
 if __name__ == "__main__":

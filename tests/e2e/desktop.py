@@ -605,61 +605,6 @@ class XClient:
         self._xtst.XTestFakeButtonEvent(self._display, button, 1 if pressed else 0, 0)
         self._x11.XSync(self._display, 0)
 
-    def selection_text(self, selection: str = "PRIMARY", timeout: float = 5.0) -> str | None:
-        """A selection (PRIMARY: text selected with the mouse; CLIPBOARD) as UTF-8 text, or
-        None when nobody owns it or its owner does not answer in time; asks the owner as
-        any pasting program would."""
-        x11 = self._x11
-        x11.XInternAtom.restype = ctypes.c_ulong
-        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x11.XCreateSimpleWindow.restype = ctypes.c_ulong
-        x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + \
-            [ctypes.c_int] * 2 + [ctypes.c_uint] * 2 + [ctypes.c_uint, ctypes.c_ulong,
-                                                        ctypes.c_ulong]
-        x11.XConvertSelection.argtypes = [ctypes.c_void_p] + [ctypes.c_ulong] * 5
-        x11.XCheckTypedWindowEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
-                                               ctypes.c_void_p]
-        x11.XGetWindowProperty.argtypes = [
-            ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long, ctypes.c_long,
-            ctypes.c_int, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
-            ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong),
-            ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p)]
-        x11.XFree.argtypes = [ctypes.c_void_p]
-        x11.XDestroyWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        d = self._display
-        selection_atom = x11.XInternAtom(d, selection.encode(), 0)
-        utf8 = x11.XInternAtom(d, b"UTF8_STRING", 0)
-        target = x11.XInternAtom(d, b"_RUVIA_E2E_PASTE", 0)
-        window = x11.XCreateSimpleWindow(d, self._root, 0, 0, 1, 1, 0, 0, 0)
-        try:
-            x11.XConvertSelection(d, selection_atom, utf8, target, window, 0)  # CurrentTime
-            x11.XSync(d, 0)
-            selection_notify = 31
-            event = (ctypes.c_long * 24)()  # an XEvent: a union as large as 24 longs
-            deadline = time.monotonic() + timeout
-            while not x11.XCheckTypedWindowEvent(d, window, selection_notify, event):
-                if time.monotonic() >= deadline:
-                    return None
-                time.sleep(0.01)
-            # XSelectionEvent: type, serial, send_event, display, requestor, selection,
-            # target, property: the property is the eighth field, each a long wide.
-            if event[7] == 0:
-                return None
-            kind, fmt = ctypes.c_ulong(), ctypes.c_int()
-            count, left, data = ctypes.c_ulong(), ctypes.c_ulong(), ctypes.c_void_p()
-            x11.XGetWindowProperty(d, window, target, 0, 1 << 20, 1, 0, ctypes.byref(kind),
-                                   ctypes.byref(fmt), ctypes.byref(count), ctypes.byref(left),
-                                   ctypes.byref(data))
-            if not data.value:
-                return None
-            try:
-                return ctypes.string_at(data.value, count.value).decode("utf-8", "replace")
-            finally:
-                x11.XFree(data)
-        finally:
-            x11.XDestroyWindow(d, window)
-            x11.XSync(d, 0)
-
     def create_cover(self, rect: Rect, color: Color) -> int:
         """An unmapped window of one colour that the window manager leaves alone: mapping
         and unmapping it covers and uncovers what lies beneath at once, as nothing

@@ -171,7 +171,14 @@ class MascotCase(unittest.TestCase):
                                      f"showing a window; stderr:\n{program.stderr()}")
             return self.desktop.search(pid=program.pid)
 
-        found = dt.wait_until(probe, timeout, f"a window of pid {program.pid}")
+        try:
+            found = dt.wait_until(probe, timeout, f"a window of pid {program.pid}")
+        except TimeoutError as error:
+            # Say whether the program made its window and the window manager let go of
+            # it, or never made one.
+            unseen = [self.desktop.window_info(w)
+                      for w in self.desktop.search(pid=program.pid, visible=False)]
+            raise AssertionError(f"{error}; the program runs, its windows: {unseen}") from None
         self.assertEqual(len(found), 1, f"expected one window, found {found}")
         return found[0]
 

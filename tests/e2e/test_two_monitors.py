@@ -5,7 +5,6 @@ is held inside the monitor that holds most of it, never pulled back onto the fir
 from __future__ import annotations
 
 import sys
-import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
