@@ -1,13 +1,23 @@
 // The Windows program: the mascot on the Win32 API.
 #include "mascot/form1.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_toolkit.h"
 
 #include <windows.h>
 
+#include <exception>
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    ruvia::platform::win32::Win32Toolkit toolkit;
-    ruvia::mascot::Form1 form(toolkit);
-    form.Form_Load();
-    if (toolkit.endRequested()) return toolkit.exitCode();
-    return toolkit.runEventLoop();
+    try {
+        ruvia::platform::win32::Win32Toolkit toolkit;
+        ruvia::mascot::Form1 form(toolkit);
+        form.Form_Load();
+        if (toolkit.endRequested()) return toolkit.exitCode();
+        return toolkit.runEventLoop();
+    } catch (const std::exception& e) {
+        // A GUI program has no console: the reason goes where the user can read it.
+        MessageBoxW(nullptr, ruvia::platform::win32::widen(e.what()).c_str(), L"RuviaMascot",
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
 }

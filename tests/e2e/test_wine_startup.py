@@ -20,6 +20,8 @@ from wine_session import EXE, WineCase, main, wait_for_rest  # noqa: E402
 
 ICON_XPM = REPO / "assets" / "icon.xpm"
 RT_ICON = 3
+# What every Windows has: no runtime to install beside the .exe.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
 
 
 def xpm_argb(path: Path) -> list[int]:
@@ -35,29 +37,56 @@ def xpm_argb(path: Path) -> list[int]:
     return [colours[row[x * cpp:(x + 1) * cpp]] for row in rows for x in range(width)]
 
 
-def exe_icon_argb(path: Path) -> tuple[int, int, list[int]]:
-    """The first RT_ICON resource of a PE file, decoded: width, height, 0xAARRGGBB rows
-    top to bottom, pixels the AND mask hides as 0."""
-    data = path.read_bytes()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    if data[pe:pe + 4] != b"PE\0\0":
-        raise ValueError(f"{path} is not a PE file")
-    sections, optional_size = struct.unpack_from("<H", data, pe + 6)[0], \
-        struct.unpack_from("<H", data, pe + 20)[0]
-    optional = pe + 24
-    if struct.unpack_from("<H", data, optional)[0] != 0x20B:
-        raise ValueError(f"{path} is not a 64-bit PE file")
-    resource_rva = struct.unpack_from("<I", data, optional + 112 + 2 * 8)[0]
-    table = optional + optional_size
+class PeFile:
+    """Just enough of a 64-bit Windows executable to read its directories."""
 
-    def offset(rva: int) -> int:
-        for i in range(sections):
-            _, vsize, vaddr, rsize, raw = struct.unpack_from("<8sIIII", data, table + 40 * i)
+    IMPORTS, RESOURCES = 1, 2
+
+    def __init__(self, path: Path):
+        self.data = data = path.read_bytes()
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError(f"{path} is not a PE file")
+        self.sections = struct.unpack_from("<H", data, pe + 6)[0]
+        optional = pe + 24
+        if struct.unpack_from("<H", data, optional)[0] != 0x20B:
+            raise ValueError(f"{path} is not a 64-bit PE file")
+        self.directories = optional + 112
+        self.table = optional + struct.unpack_from("<H", data, pe + 20)[0]
+
+    def directory(self, index: int) -> int:
+        """The file offset of a data directory."""
+        return self.offset(struct.unpack_from("<I", self.data, self.directories + 8 * index)[0])
+
+    def offset(self, rva: int) -> int:
+        for i in range(self.sections):
+            _, vsize, vaddr, rsize, raw = struct.unpack_from("<8sIIII", self.data,
+                                                             self.table + 40 * i)
             if vaddr <= rva < vaddr + max(vsize, rsize):
                 return raw + rva - vaddr
         raise ValueError(f"address {rva:#x} is in no section")
 
-    base = offset(resource_rva)
+    def string(self, rva: int) -> str:
+        start = self.offset(rva)
+        return self.data[start:self.data.index(b"\0", start)].decode()
+
+    def imported_dlls(self) -> list[str]:
+        names, entry = [], self.directory(self.IMPORTS)
+        while True:
+            name_rva = struct.unpack_from("<I", self.data, entry + 12)[0]
+            if name_rva == 0:
+                return names
+            names.append(self.string(name_rva))
+            entry += 20
+
+
+def exe_icon_argb(path: Path) -> tuple[int, int, list[int]]:
+    """The first RT_ICON resource of a PE file, decoded: width, height, 0xAARRGGBB rows
+    top to bottom, pixels the AND mask hides as 0."""
+    pe = PeFile(path)
+    data = pe.data
+    offset = pe.offset
+    base = pe.directory(PeFile.RESOURCES)
 
     def entries(directory: int) -> list[tuple[int, int]]:
         named, ids = struct.unpack_from("<HH", data, base + directory + 12)
@@ -158,6 +187,13 @@ class OneCopyUnderWineTest(WineCase):
         self.assertEqual(
             self.desktop.property(self.desktop.frame_of(other).root, "_NET_ACTIVE_WINDOW"),
             active)
+
+    def test_the_exe_needs_no_library_beyond_the_system(self):
+        size = EXE.stat().st_size
+        print(f"\nRuviaMascot.exe: {size} bytes", file=sys.stderr)
+        imported = {name.lower() for name in PeFile(EXE).imported_dlls()}
+        self.assertLessEqual(imported, SYSTEM_DLLS)
+        self.assertIn("user32.dll", imported)
 
     def test_windows_carry_the_icon_of_the_exe_which_is_our_picture(self):
         picture = xpm_argb(ICON_XPM)
