@@ -88,6 +88,8 @@ class MascotUnderWineTest(WineCase):
                       5, "the menu to hide")
 
     def test_start_places_the_window_copies_the_background_and_swings_to_rest(self):
+        watcher = self.desktop.watch_root()
+        self.addCleanup(watcher.stop)
         program = self.start_exe()
         window = self.window_of(program)
         shown = time.monotonic()
@@ -107,6 +109,14 @@ class MascotUnderWineTest(WineCase):
         self.assertGreater(swing_s, 3.0)
         self.assertLess(swing_s, 8.0)
         self.assertGreater(pictures, 2, "the character did not swing")
+
+        # Showing the window again after a copy must not start another copy: at rest the
+        # window stays put on the screen.
+        frames = watcher.holders(window) | {self.desktop.frame_of(window).id}
+        quiet_since = time.monotonic()
+        time.sleep(1.0)
+        self.assertEqual(watcher.events("UnmapNotify", frames, quiet_since), [],
+                         "the window keeps hiding: captures without end")
 
         # At rest everything but the pin, the string and the hanging character is the
         # wallpaper that lies behind the window, pixel for pixel.
