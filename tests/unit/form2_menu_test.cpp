@@ -174,3 +174,21 @@ TEST_F(Menu, AFailedSaveLeavesThePreviousFileIntact) {
     EXPECT_EQ(readFile(settings), "1200,3450\r\n");
     EXPECT_EQ(desktop.messageBoxes.size(), 1u);
 }
+
+TEST_F(Menu, AnExitAfterTheDirectoryWasRemovedNamesItsFullPath) {
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    auto& p = [&]() -> ruvia::testing::SimProgram& {
+        program = std::make_unique<ruvia::testing::SimProgram>(desktop, "pdl_swg.ini");
+        program->form.Form_Load();
+        return *program;
+    }();
+    std::filesystem::current_path(cwd);
+    std::filesystem::remove_all(dir);
+    auto& m = openMenu();
+    press(m, form2().Label2, kLeft);
+    ASSERT_EQ(desktop.messageBoxes.size(), 1u);
+    EXPECT_NE(desktop.messageBoxes[0].text.find((dir / "pdl_swg.ini").string()), std::string::npos)
+        << desktop.messageBoxes[0].text;
+    EXPECT_TRUE(p.toolkit.ended());
+}
