@@ -100,6 +100,9 @@ void QtMascotWindow::show() {
     if (widget_->isVisible()) return;
     exposeGate_.shown(Clock::now());
     widget_->show();
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+        waitUntilMapped(x11->connection(), static_cast<uint32_t>(widget_->windowHandle()->winId()),
+                        kWithdrawTimeout);
     keepOwnedAbove();
     if (hiddenSince_) {
         lastHiddenMs_ =

@@ -34,23 +34,35 @@ bool isViewable(xcb_connection_t* c, xcb_window_t window) {
     return attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-bool onScreen(xcb_connection_t* c, xcb_window_t window) {
+// A reparenting window manager hands a withdrawn window back to the root; until then it
+// is still busy with it, and a new map request may be lost in its bookkeeping.
+bool stillManaged(xcb_connection_t* c, xcb_window_t window) {
     if (isViewable(c, window)) return true;
     const xcb_window_t top = topLevelOf(c, window);
-    return top != 0 && top != window && isViewable(c, top);
+    return top != 0 && top != window;
+}
+
+template <typename Condition>
+Withdrawal pollWhile(Condition condition, std::chrono::milliseconds timeout) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + timeout;
+    while (condition()) {
+        if (Clock::now() >= deadline) return Withdrawal::TimedOut;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return Withdrawal::Done;
 }
 
 }  // namespace
 
 Withdrawal waitUntilWithdrawn(xcb_connection_t* connection, uint32_t window,
                               std::chrono::milliseconds timeout) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + timeout;
-    while (onScreen(connection, window)) {
-        if (Clock::now() >= deadline) return Withdrawal::TimedOut;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return Withdrawal::Done;
+    return pollWhile([&] { return stillManaged(connection, window); }, timeout);
+}
+
+Withdrawal waitUntilMapped(xcb_connection_t* connection, uint32_t window,
+                           std::chrono::milliseconds timeout) {
+    return pollWhile([&] { return !isViewable(connection, window); }, timeout);
 }
 
 }  // namespace ruvia::platform::qt

@@ -12,9 +12,15 @@ namespace ruvia::platform::qt {
 
 enum class Withdrawal { Done, TimedOut };
 
-// Polls the server until neither `window` nor the frame it sits in is viewable, or
-// until `timeout` has passed. Returns at once for a window that was never mapped.
+// Polls the server until `window` is unmapped and no longer inside a window manager's
+// frame, or until `timeout` has passed. Returns at once for a window never mapped.
 Withdrawal waitUntilWithdrawn(xcb_connection_t* connection, uint32_t window,
                               std::chrono::milliseconds timeout);
+
+// Polls the server until `window` is on the screen, or until `timeout` has passed. A hide
+// that follows a show before the window manager has mapped the window can leave it
+// withdrawn for good (openbox acts on the stale unmap after its late map).
+Withdrawal waitUntilMapped(xcb_connection_t* connection, uint32_t window,
+                           std::chrono::milliseconds timeout);
 
 }  // namespace ruvia::platform::qt
