@@ -65,8 +65,8 @@ def load_xpm(path: Path) -> Sprite:
     width, height, ncolors, cpp = (int(v) for v in strings[0].split()[:4])
     colors: dict[str, dt.Color | None] = {}
     for line in strings[1:1 + ncolors]:
-        key, spec = line[:cpp], line[cpp:].split()
-        value = spec[spec.index("c") + 1]
+        key, words = line[:cpp], line[cpp:].split()
+        value = words[words.index("c") + 1]
         colors[key] = None if value.lower() == "none" else \
             (int(value[1:3], 16), int(value[3:5], 16), int(value[5:7], 16))
     rows = strings[1 + ncolors:1 + ncolors + height]
