@@ -1,6 +1,8 @@
 """Start-up of the Windows program under Wine: one copy only (a second start shows its
 message box and ends), a killed copy does not block the next, the start takes no focus,
-and the icon the windows carry is the one in the .exe and in our pictures."""
+the window's size and place follow the display's dpi, the .exe needs nothing beyond the
+system's libraries, and the icon the windows carry is the one in the .exe and in our
+pictures."""
 
 from __future__ import annotations
 
@@ -134,7 +136,7 @@ def net_wm_icons(desk: dt.Desktop, window: int) -> dict[tuple[int, int], list[in
     return icons
 
 
-class OneCopyUnderWineTest(WineCase):
+class StartUnderWineTest(WineCase):
 
     def test_second_start_is_refused_with_a_message_box(self):
         first = self.start_exe()
@@ -187,6 +189,29 @@ class OneCopyUnderWineTest(WineCase):
         self.assertEqual(
             self.desktop.property(self.desktop.frame_of(other).root, "_NET_ACTIVE_WINDOW"),
             active)
+
+    def set_dpi(self, dpi: int) -> None:
+        # With the desktop's display: the first Wine process of a session starts the
+        # prefix's desktop, which stays without a driver if that process had no display.
+        self.prefix.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v",
+                         "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"],
+                        self.prefix.env(self.desktop.env()))
+
+    def test_the_window_follows_the_display_dpi(self):
+        # 120 dpi: 12 twips to the pixel, the scale the window was designed at.
+        self.set_dpi(120)
+        self.addCleanup(self.set_dpi, 96)
+        cases = [
+            # settings file, where the window must come up: 188 high, laid out 121 wide
+            (None, dt.Rect(799, 83, 121, 188)),
+            (b"1200,3450\r\n", dt.Rect(100, 288, 121, 188)),  # 287.5 rounds to even
+        ]
+        for settings, expected in cases:
+            with self.subTest(settings=settings):
+                program = self.start_exe(settings=settings)
+                window = self.window_of(program)
+                self.assertEqual(self.desktop.wait_settled(window).rect, expected)
+                self.end(program)
 
     def test_the_exe_needs_no_library_beyond_the_system(self):
         size = EXE.stat().st_size

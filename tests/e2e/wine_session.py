@@ -69,7 +69,7 @@ class WinePrefix:
                    WINEDLLOVERRIDES="mscoree,mshtml=")
         return env
 
-    def _run(self, argv: list[str], env: dict[str, str], timeout: float = 60) -> None:
+    def run(self, argv: list[str], env: dict[str, str], timeout: float = 60) -> None:
         # Output to a file, not a pipe: Wine's background processes inherit it and would
         # keep a pipe open long after the command is done.
         with tempfile.TemporaryFile() as log:
@@ -84,18 +84,18 @@ class WinePrefix:
         # Without a display: nothing of the set-up shows on the test's desktop.
         env = self.env({k: v for k, v in os.environ.items() if k != "DISPLAY"})
         self._server_started = True
-        self._run(["wine", "wineboot", "--init"], env, timeout=120)
+        self.run(["wine", "wineboot", "--init"], env, timeout=120)
         font, key = CJK_FONT_LINK
-        self._run(["wine", "reg", "add", key, "/v", "Tahoma", "/t", "REG_MULTI_SZ",
+        self.run(["wine", "reg", "add", key, "/v", "Tahoma", "/t", "REG_MULTI_SZ",
                    "/d", font, "/f"], env)
-        self._run(["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v",
+        self.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v",
                    "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f"], env)
         # The set-up's own Wine processes have no display; the program's must start
         # afresh with the test's. The server then stays up for the whole file, which
         # makes every start after the first quick.
-        self._run(["wineserver", "--kill"], env)
-        self._run(["wineserver", "--wait"], env)
-        self._run(["wineserver", "--persistent"], env)
+        self.run(["wineserver", "--kill"], env)
+        self.run(["wineserver", "--wait"], env)
+        self.run(["wineserver", "--persistent"], env)
 
     def destroy(self) -> None:
         if self._server_started:
