@@ -87,15 +87,16 @@ class WinePrefix:
         self.run(["wine", "wineboot", "--init"], env, timeout=120)
         font, key = CJK_FONT_LINK
         self.run(["wine", "reg", "add", key, "/v", "Tahoma", "/t", "REG_MULTI_SZ",
-                   "/d", font, "/f"], env)
+                  "/d", font, "/f"], env)
         self.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v",
-                   "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f"], env)
+                  "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f"], env)
         # The set-up's own Wine processes have no display; the program's must start
-        # afresh with the test's. The server then stays up for the whole file, which
-        # makes every start after the first quick.
+        # afresh with the test's. The server then stays up between the file's starts,
+        # which makes every start after the first quick.
         self.run(["wineserver", "--kill"], env)
         self.run(["wineserver", "--wait"], env)
-        self.run(["wineserver", "--persistent"], env)
+        # Up to 30 s without a program only: a test run that is killed leaves no server.
+        self.run(["wineserver", "--persistent=30"], env)
 
     def destroy(self) -> None:
         if self._server_started:
