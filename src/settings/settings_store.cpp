@@ -1,7 +1,6 @@
 #include "settings/settings_store.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <system_error>
@@ -9,8 +8,16 @@
 namespace ruvia::settings {
 
 namespace {
+
 // Longer files are not ours; the first line is all that counts anyway.
 constexpr std::streamsize kMaxRead = 4096;
+
+// Messages are UTF-8 everywhere; a path's narrow form is not, on Windows.
+std::string utf8(const std::filesystem::path& p) {
+    const std::u8string text = p.u8string();
+    return {text.begin(), text.end()};
+}
+
 }  // namespace
 
 std::optional<core::SavedPosition> readSavedPosition(const std::filesystem::path& file) {
@@ -28,25 +35,25 @@ std::string writeSavedPosition(const std::filesystem::path& file, float left, fl
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(file, ec);
     const std::filesystem::path target = ec ? file : full;
-    const std::filesystem::path temporary = target.string() + ".new";
+    std::filesystem::path temporary = target;
+    temporary += ".new";
     bool created = false;
     auto failure = [&](const std::string& what, const std::string& reason) {
         std::error_code ignored;
         if (created) std::filesystem::remove(temporary, ignored);
-        return "Could not save the mascot's position to " + target.string() + ": " + what +
-               ": " + reason;
+        return "Could not save the mascot's position to " + utf8(target) + ": " + what + ": " +
+               reason;
     };
 
     const std::string line = core::formatSettingsLine(left, top);
+    // Streams open paths in the system's own wide form, so any folder name works.
     errno = 0;
-    std::FILE* out = std::fopen(temporary.string().c_str(), "wb");
-    if (!out) return failure("cannot create " + temporary.filename().string(), std::strerror(errno));
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return failure("cannot create " + utf8(temporary.filename()), std::strerror(errno));
     created = true;
-    const bool written = std::fwrite(line.data(), 1, line.size(), out) == line.size();
-    const int writeError = errno;
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !closed)
-        return failure("cannot write", std::strerror(written ? errno : writeError));
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    out.close();
+    if (out.fail()) return failure("cannot write", std::strerror(errno ? errno : EIO));
 
     std::filesystem::rename(temporary, target, ec);
     if (ec) return failure("cannot replace the old file", ec.message());
