@@ -43,16 +43,16 @@ void registerClass(const wchar_t* name, HINSTANCE instance) {
 
 }  // namespace
 
-HWND__* createHandledWindow(const WindowSpec& spec, MessageHandler& handler) {
+HWND__* createHandledWindow(const WindowRecipe& recipe, MessageHandler& handler) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    registerClass(spec.className, instance);
-    HWND hwnd = CreateWindowExW(spec.exStyle, spec.className, spec.title, spec.style, spec.x,
-                                spec.y, spec.width, spec.height, spec.parent, nullptr, instance,
+    registerClass(recipe.className, instance);
+    HWND hwnd = CreateWindowExW(recipe.exStyle, recipe.className, recipe.title, recipe.style, recipe.x,
+                                recipe.y, recipe.width, recipe.height, recipe.parent, nullptr, instance,
                                 &handler);
     if (hwnd == nullptr) throw std::runtime_error("cannot create a window: " + lastErrorText());
-    if (spec.icon != nullptr) {
-        SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(spec.icon));
-        SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(spec.icon));
+    if (recipe.icon != nullptr) {
+        SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(recipe.icon));
+        SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(recipe.icon));
     }
     return hwnd;
 }

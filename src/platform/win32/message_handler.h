@@ -26,7 +26,7 @@ protected:
     ~MessageHandler() = default;
 };
 
-struct WindowSpec {
+struct WindowRecipe {
     const wchar_t* className;
     unsigned long style;
     unsigned long exStyle;
@@ -41,7 +41,7 @@ struct WindowSpec {
 
 // Creates a window of one of our classes (registered on first use) whose messages go
 // to `handler` until the window is destroyed. Throws std::runtime_error on failure.
-HWND__* createHandledWindow(const WindowSpec& spec, MessageHandler& handler);
+HWND__* createHandledWindow(const WindowRecipe& recipe, MessageHandler& handler);
 
 // The system's text for the calling thread's last error.
 std::string lastErrorText();
