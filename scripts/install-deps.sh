@@ -11,7 +11,7 @@ packages=(
   fonts-ipafont-gothic python3
 )
 if [ "${RUVIA_WITH_WINDOWS:-1}" = 1 ]; then
-  packages+=(g++-mingw-w64-x86-64 wine wine64)
+  packages+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine)
 fi
 
 missing=()
