@@ -27,6 +27,13 @@ constexpr std::chrono::milliseconds kRepaintAllowance{5};
 // How far the pointer may travel between press and release for a click.
 constexpr int kClickSlop = 4;
 
+// Qt's X connection, or null on any other platform (offscreen, Wayland).
+xcb_connection_t* x11Connection() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
 PixelPoint scenePoint(const QMouseEvent& event) {
     const QPoint p = event.position().toPoint();
     return {p.x(), p.y()};
@@ -100,8 +107,8 @@ void QtMascotWindow::show() {
     if (widget_->isVisible()) return;
     exposeGate_.shown(Clock::now());
     widget_->show();
-    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
-        waitUntilMapped(x11->connection(), static_cast<uint32_t>(widget_->windowHandle()->winId()),
+    if (xcb_connection_t* connection = x11Connection())
+        waitUntilMapped(connection, static_cast<uint32_t>(widget_->windowHandle()->winId()),
                         kWithdrawTimeout);
     keepOwnedAbove();
     if (hiddenSince_) {
@@ -135,8 +142,8 @@ void QtMascotWindow::waitUntilOffScreen() {
     offScreenPending_ = false;
     // The window's own id: QWidget::winId() keeps the first one, but Qt replaces the
     // native window on the first show after a stay-on-top change.
-    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
-        waitUntilWithdrawn(x11->connection(),
+    if (xcb_connection_t* connection = x11Connection())
+        waitUntilWithdrawn(connection,
                            static_cast<uint32_t>(widget_->windowHandle()->winId()),
                            kWithdrawTimeout);
     std::this_thread::sleep_for(kRepaintAllowance);
