@@ -7,7 +7,6 @@ pictures."""
 from __future__ import annotations
 
 import os
-import re
 import signal
 import struct
 import sys
@@ -17,7 +16,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import DESIGN_POSITION, REPO, TITLE, WINDOW_SIZE  # noqa: E402
+from mascot_case import DESIGN_POSITION, REPO, TITLE, WINDOW_SIZE, load_xpm  # noqa: E402
 from wine_session import EXE, WineCase, main, wait_for_rest  # noqa: E402
 
 ICON_XPM = REPO / "assets" / "icon.xpm"
@@ -28,15 +27,8 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
 
 def xpm_argb(path: Path) -> list[int]:
     """The pixels of one of our XPM pictures as 0xAARRGGBB, "None" as 0."""
-    strings = re.findall(r'"([^"]*)"', path.read_text())
-    width, height, count, cpp = (int(v) for v in strings[0].split()[:4])
-    colours = {}
-    for line in strings[1:1 + count]:
-        key, spec = line[:cpp], line[cpp:].split()
-        value = spec[spec.index("c") + 1]
-        colours[key] = 0 if value == "None" else 0xFF000000 | int(value.lstrip("#"), 16)
-    rows = strings[1 + count:1 + count + height]
-    return [colours[row[x * cpp:(x + 1) * cpp]] for row in rows for x in range(width)]
+    return [0 if c is None else 0xFF000000 | (c[0] << 16) | (c[1] << 8) | c[2]
+            for c in load_xpm(path).pixels]
 
 
 class PeFile:
