@@ -54,6 +54,7 @@ bool SimMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) 
 
 void SimMascotWindow::runMoveLoop() {
     desktop_.record("move loop");
+    if (duringMoveLoop) duringMoveLoop();
     platform::PixelPoint offset;
     if (desktop_.takeDragOffset(offset)) move(rect.x + offset.x, rect.y + offset.y);
 }

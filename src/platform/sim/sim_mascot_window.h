@@ -4,6 +4,8 @@
 #include "platform/mascot_window.h"
 #include "platform/sim/sim_desktop.h"
 
+#include <functional>
+
 namespace ruvia::sim {
 
 class SimMascotWindow : public platform::MascotWindow, public SimWindow {
@@ -25,6 +27,7 @@ public:
     const core::Image& shownFrame() const { return frame_; }
     int captures = 0;
     bool screenReadable = true;  // false: like a desktop whose screen cannot be read
+    std::function<void()> duringMoveLoop;  // runs while the user is moving the window
 
     void render(core::Image& screen) const override;
     void mousePress(platform::PixelPoint local, platform::MouseButton b) override;
