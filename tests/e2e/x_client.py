@@ -1,0 +1,136 @@
+"""Direct access to the X server through Xlib, for the few things the command-line tools
+do too slowly: reading the screen in about a millisecond, clicks timed to the
+millisecond, and a window the window manager leaves alone."""
+
+from __future__ import annotations
+
+import ctypes
+
+from screen_pixels import Color, Image, Rect
+
+# --------------------------------------------------------------------------- direct X access
+
+class _XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p),
+                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong),
+                ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong),
+                ("obdata", ctypes.c_void_p),
+                # create, destroy, get_pixel, put_pixel, sub_image, add_pixel
+                ("funcs", ctypes.c_void_p * 6)]
+
+
+class _XSetWindowAttributes(ctypes.Structure):
+    _fields_ = [("background_pixmap", ctypes.c_ulong), ("background_pixel", ctypes.c_ulong),
+                ("border_pixmap", ctypes.c_ulong), ("border_pixel", ctypes.c_ulong),
+                ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int),
+                ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
+                ("event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                ("override_redirect", ctypes.c_int), ("colormap", ctypes.c_ulong),
+                ("cursor", ctypes.c_ulong)]
+
+
+class XClient:
+    """One connection of our own to the X server, through libX11 and libXtst: reading a
+    window-sized area takes about a millisecond (import takes over 100) and a button
+    event is sent at a known moment (xdotool first has to start), which is what timing
+    a redraw to a few milliseconds needs."""
+
+    _Z_PIXMAP = 2
+    _ALL_PLANES = ctypes.c_ulong(0xFFFFFFFF)
+
+    def __init__(self, display: str):
+        x11 = ctypes.CDLL("libX11.so.6")
+        xtst = ctypes.CDLL("libXtst.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XGetImage.restype = ctypes.POINTER(_XImage)
+        x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                  ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
+                                              ctypes.c_ulong]
+        xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                              ctypes.c_int, ctypes.c_ulong]
+        self._x11, self._xtst = x11, xtst
+        self._display = x11.XOpenDisplay(display.encode())
+        if not self._display:
+            raise RuntimeError(f"cannot open display {display}")
+        self._root = x11.XDefaultRootWindow(self._display)
+
+    def grab(self, rect: Rect) -> Image:
+        """The screen's pixels in `rect`, which must lie on the screen."""
+        ximage = self._x11.XGetImage(self._display, self._root, rect.x, rect.y, rect.width,
+                                     rect.height, self._ALL_PLANES, self._Z_PIXMAP)
+        if not ximage:
+            raise RuntimeError(f"XGetImage of {rect} failed")
+        try:
+            img = ximage.contents
+            if img.bits_per_pixel != 32 or img.byte_order != 0 or img.red_mask != 0xFF0000:
+                raise RuntimeError("expected 32-bit little-endian xRGB pixels, got "
+                                   f"{img.bits_per_pixel} bpp, order {img.byte_order}")
+            raw = ctypes.string_at(img.data, img.bytes_per_line * img.height)
+            rgb = bytearray(rect.width * rect.height * 3)
+            for y in range(rect.height):
+                line = raw[y * img.bytes_per_line:y * img.bytes_per_line + rect.width * 4]
+                row = slice(y * rect.width * 3, (y + 1) * rect.width * 3)
+                out = bytearray(rect.width * 3)
+                out[0::3], out[1::3], out[2::3] = line[2::4], line[1::4], line[0::4]
+                rgb[row] = out
+            return Image(rect.width, rect.height, rgb)
+        finally:
+            destroy = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p)(ximage.contents.funcs[1])
+            destroy(ctypes.cast(ximage, ctypes.c_void_p))
+
+    def move_pointer(self, x: int, y: int) -> None:
+        self._xtst.XTestFakeMotionEvent(self._display, -1, x, y, 0)
+        self._x11.XSync(self._display, 0)
+
+    def button(self, button: int, pressed: bool) -> None:
+        """Presses or releases a button; returns once the server has the event."""
+        self._xtst.XTestFakeButtonEvent(self._display, button, 1 if pressed else 0, 0)
+        self._x11.XSync(self._display, 0)
+
+    def create_cover(self, rect: Rect, color: Color) -> int:
+        """An unmapped window of one colour that the window manager leaves alone: mapping
+        and unmapping it covers and uncovers what lies beneath at once, as nothing
+        managed can (a managed window gets a new frame and a place of the manager's)."""
+        x11 = self._x11
+        x11.XCreateSimpleWindow.restype = ctypes.c_ulong
+        x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + \
+            [ctypes.c_int] * 2 + [ctypes.c_uint] * 2 + [ctypes.c_uint, ctypes.c_ulong,
+                                                        ctypes.c_ulong]
+        x11.XChangeWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                                ctypes.c_ulong,
+                                                ctypes.POINTER(_XSetWindowAttributes)]
+        pixel = (color[0] << 16) | (color[1] << 8) | color[2]
+        window = x11.XCreateSimpleWindow(self._display, self._root, rect.x, rect.y,
+                                         rect.width, rect.height, 0, 0, pixel)
+        attributes = _XSetWindowAttributes(override_redirect=1)
+        cw_override_redirect = 1 << 9
+        x11.XChangeWindowAttributes(self._display, window, cw_override_redirect,
+                                    ctypes.byref(attributes))
+        x11.XSync(self._display, 0)
+        return window
+
+    def map_raised(self, window: int) -> None:
+        self._x11.XMapRaised.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self._x11.XMapRaised(self._display, window)
+        self._x11.XSync(self._display, 0)
+
+    def unmap(self, window: int) -> None:
+        self._x11.XUnmapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self._x11.XUnmapWindow(self._display, window)
+        self._x11.XSync(self._display, 0)
+
+    def close(self) -> None:
+        if self._display:
+            self._x11.XCloseDisplay(self._display)
+            self._display = None
