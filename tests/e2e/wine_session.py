@@ -84,6 +84,11 @@ class WinePrefix:
         # Without a display: nothing of the set-up shows on the test's desktop.
         env = self.env({k: v for k, v in os.environ.items() if k != "DISPLAY"})
         self._server_started = True
+        # One server for the whole set-up. Debian's wineserver ends the moment its last
+        # program does, and a command that comes while it still saves the registry
+        # cannot reach it, nor start another (the lock is held): it gives up after about
+        # 5 s with exit code 1. Under load that is what failed the set-up's `reg add`.
+        self.run(["wineserver", "--persistent"], env)
         self.run(["wine", "wineboot", "--init"], env, timeout=120)
         font, key = CJK_FONT_LINK
         self.run(["wine", "reg", "add", key, "/v", "Tahoma", "/t", "REG_MULTI_SZ",
@@ -106,6 +111,15 @@ class WinePrefix:
                                capture_output=True, stdin=subprocess.DEVNULL)
             except subprocess.TimeoutExpired:
                 pass
+        # Debian's Wine keeps the server's socket in a folder of its own beside the
+        # prefix, named in the prefix's file "wineserver".
+        try:
+            server_dir = (self.path / "wineserver").read_text().strip()
+        except OSError:
+            server_dir = ""
+        if server_dir.startswith("wine-"):
+            shutil.rmtree(Path(os.environ.get("TMPDIR") or "/tmp") / server_dir,
+                          ignore_errors=True)
         shutil.rmtree(self.path, ignore_errors=True)
 
 
