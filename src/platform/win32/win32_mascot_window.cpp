@@ -24,6 +24,11 @@ constexpr std::chrono::milliseconds kShowPaintWindow{500};
 constexpr DWORD kRepaintAllowanceMs = 15;
 // How far the pointer may travel between press and release for a click.
 constexpr int kClickSlop = 4;
+// How long a move's last place may take to arrive; longer only where the window manager
+// did not put the window where the pointer let go (held at a screen edge).
+constexpr std::chrono::milliseconds kMoveSettleTime{250};
+// How often a size the program did not ask for is put right before it is let be.
+constexpr int kMaxSizeRepairs = 3;
 
 // WS_EX_APPWINDOW keeps the window managed by the window manager under Wine, which the
 // always-on-top state needs; WS_EX_NOACTIVATE keeps captures from taking the focus.
@@ -43,6 +48,12 @@ std::vector<HWND> ownedWindows(HWND owner) {
     return out;
 }
 
+POINT cursorPosition() {
+    POINT p{};
+    GetCursorPos(&p);
+    return p;
+}
+
 POINT screenPoint(HWND hwnd, LPARAM lParam) {
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ClientToScreen(hwnd, &p);
@@ -52,48 +63,74 @@ POINT screenPoint(HWND hwnd, LPARAM lParam) {
 }  // namespace
 
 Win32MascotWindow::Win32MascotWindow(const ActivationRelay& activation, HICON__* icon)
-    : activation_(activation) {
+    : activation_(activation), icon_(icon) {}
+
+Win32MascotWindow::~Win32MascotWindow() {
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+void Win32MascotWindow::create() {
     hwnd_ = createHandledWindow({.className = L"RuviaMascotWindow",
                                  .style = WS_POPUP,
                                  .exStyle = kExStyle,
-                                 .width = 1,
-                                 .height = 1,
+                                 .x = placed_.x,
+                                 .y = placed_.y,
+                                 .width = placed_.width,
+                                 .height = placed_.height,
                                  .title = L"RuviaMascot",
-                                 .icon = icon},
+                                 .icon = icon_},
                                 *this);
-    const PixelRect g = geometry();
-    reportedWidth_ = g.width;
-    reportedHeight_ = g.height;
 }
 
-Win32MascotWindow::~Win32MascotWindow() { DestroyWindow(hwnd_); }
+HWND__* Win32MascotWindow::hwnd() {
+    if (hwnd_ == nullptr) create();
+    return hwnd_;
+}
 
 PixelRect Win32MascotWindow::geometry() const {
+    if (hwnd_ == nullptr) return placed_;
     RECT r{};
     GetWindowRect(hwnd_, &r);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 void Win32MascotWindow::move(int x, int y) {
+    placed_.x = x;
+    placed_.y = y;
+    if (hwnd_ == nullptr) return;
     SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32MascotWindow::resize(int width, int height) {
-    inResize_ = true;
-    SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    inResize_ = false;
-    sizeChanged();
+    const bool changed = width != placed_.width || height != placed_.height;
+    placed_.width = width;
+    placed_.height = height;
+    sizeRepairs_ = 0;
+    if (hwnd_ != nullptr) {
+        inResize_ = true;
+        SetWindowPos(hwnd_, nullptr, 0, 0, width, height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        inResize_ = false;
+    }
+    if (changed && events.resize) events.resize();
 }
 
-void Win32MascotWindow::sizeChanged() {
+void Win32MascotWindow::sizeReported() {
     const PixelRect g = geometry();
-    if (g.width == reportedWidth_ && g.height == reportedHeight_) return;
-    reportedWidth_ = g.width;
-    reportedHeight_ = g.height;
-    if (events.resize) events.resize();
+    if (g.width == placed_.width && g.height == placed_.height) return;
+    // Under Wine a stale report of an earlier size can arrive after the program's own;
+    // laying out for it would shrink the mascot for good. A window manager that keeps
+    // insisting on its size gets its way.
+    if (sizeRepairs_ >= kMaxSizeRepairs) return;
+    ++sizeRepairs_;
+    inResize_ = true;
+    SetWindowPos(hwnd_, nullptr, 0, 0, placed_.width, placed_.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    inResize_ = false;
 }
 
 void Win32MascotWindow::show() {
+    if (hwnd_ == nullptr) create();
     if (IsWindowVisible(hwnd_)) return;
     swallowPaintUntil_ = Clock::now() + kShowPaintWindow;
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
@@ -102,16 +139,18 @@ void Win32MascotWindow::show() {
 }
 
 void Win32MascotWindow::hide() {
-    if (!IsWindowVisible(hwnd_)) return;
+    if (!isVisible()) return;
     ShowWindow(hwnd_, SW_HIDE);
     offScreenPending_ = true;
 }
 
-bool Win32MascotWindow::isVisible() const { return IsWindowVisible(hwnd_) != FALSE; }
+bool Win32MascotWindow::isVisible() const {
+    return hwnd_ != nullptr && IsWindowVisible(hwnd_) != FALSE;
+}
 
 void Win32MascotWindow::present(const core::Image& frame) {
     frame_.assign(frame);
-    if (!IsWindowVisible(hwnd_) || frame_.empty()) return;
+    if (!isVisible() || frame_.empty()) return;
     HDC dc = GetDC(hwnd_);
     if (dc == nullptr) return;
     BitBlt(dc, 0, 0, frame_.width(), frame_.height(), frame_.dc(), 0, 0, SRCCOPY);
@@ -148,6 +187,8 @@ void Win32MascotWindow::waitUntilOffScreen() {
 }
 
 void Win32MascotWindow::runMoveLoop() {
+    const PixelRect before = geometry();
+    const POINT pressedAt = press_ ? POINT{press_->screenX, press_->screenY} : cursorPosition();
     inMoveLoop_ = true;
     ReleaseCapture();
     // As a press on a title bar: the system's move loop, which returns on release.
@@ -155,10 +196,29 @@ void Win32MascotWindow::runMoveLoop() {
     inMoveLoop_ = false;
     // The release ended the move; it is neither a mouse-up nor a click of the form's.
     press_.reset();
+    const POINT releasedAt = cursorPosition();
+    waitUntilAt(before.x + releasedAt.x - pressedAt.x, before.y + releasedAt.y - pressedAt.y);
+}
+
+void Win32MascotWindow::waitUntilAt(int x, int y) {
+    // Under a window manager (Wine on X) the window manager moves the window, and the
+    // last place reaches the window a moment after the release: a place read at once
+    // is an old one, and the hold and the capture that follow would use it.
+    const auto deadline = Clock::now() + kMoveSettleTime;
+    while (Clock::now() < deadline) {
+        const PixelRect now = geometry();
+        if (now.x == x && now.y == y) return;
+        // Lets the system deliver what it has for the window (sent messages only; the
+        // posted ones wait for the program's own loop).
+        MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, 0);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    }
 }
 
 bool Win32MascotWindow::setStayOnTop(bool on) {
     constexpr UINT kFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    hwnd();
     const bool done = SetWindowPos(hwnd_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                                    kFlags) != FALSE;
     if (!done || !on || isTopmost(hwnd_)) return done;
@@ -191,7 +251,7 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
         if (!inResize_) PostMessageW(hwnd, kSizeChanged, 0, 0);
         break;
     case kSizeChanged:
-        sizeChanged();
+        sizeReported();
         return 0;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
@@ -238,8 +298,7 @@ void Win32MascotWindow::painted() {
         swallowPaintUntil_.reset();
         if (fromOwnShow) return;
     }
-    // The form's repaint hides and shows the window: not from inside WM_PAINT.
-    if (!paintQueued_ && PostMessageW(hwnd_, kPaintRequested, 0, 0)) paintQueued_ = true;
+    requestPaint();
 }
 
 void Win32MascotWindow::pressed(MouseButton button, LParam lParam) {
@@ -259,6 +318,15 @@ void Win32MascotWindow::released(MouseButton button, LParam lParam) {
     const PixelPoint local{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     if (events.mouseUp) events.mouseUp(button, local);
     if (clicked && events.click) events.click(button, local);
+    // A window manager raises a window that is clicked, and where the system repaints
+    // windows from copies of its own (Wine, DWM) nothing says what the raise uncovered:
+    // what lies behind may have changed, so the click counts as a repaint request.
+    if (clicked && button == MouseButton::Left) requestPaint();
+}
+
+void Win32MascotWindow::requestPaint() {
+    // The form's repaint hides and shows the window: from the message loop, once.
+    if (!paintQueued_ && PostMessageW(hwnd_, kPaintRequested, 0, 0)) paintQueued_ = true;
 }
 
 }  // namespace ruvia::platform::win32

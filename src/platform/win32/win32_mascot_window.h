@@ -1,6 +1,10 @@
 // Win32 backend: MascotWindow. Implements geometry, move, resize, show, hide, isVisible,
 // present, copyScreenBehind, runMoveLoop, setStayOnTop and the paint, resize and mouse
 // events, on a borderless WS_POPUP window that never takes activation. No <windows.h>.
+//
+// The native window is made on the first show, at the place and size the program has
+// set by then: a window made small and moved while hidden lets a stale report of the
+// window manager (Wine's, under load) put it back there.
 #pragma once
 
 #include "platform/mascot_window.h"
@@ -32,8 +36,8 @@ public:
     void runMoveLoop() override;
     bool setStayOnTop(bool on) override;
 
-    // The native window, for the windows it owns.
-    HWND__* hwnd() const { return hwnd_; }
+    // The native window, for the windows it owns; made now if it was not yet.
+    HWND__* hwnd();
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -41,13 +45,21 @@ private:
     MessageResult onMessage(HWND__* hwnd, unsigned message, WParam wParam,
                             LParam lParam) override;
     void painted();
+    void requestPaint();
     void pressed(MouseButton button, LParam lParam);
     void released(MouseButton button, LParam lParam);
-    void sizeChanged();
+    void create();
+    void sizeReported();
     void waitUntilOffScreen();
+    void waitUntilAt(int x, int y);
 
     const ActivationRelay& activation_;
+    HICON__* icon_;
     HWND__* hwnd_ = nullptr;
+    // Where the program put the window and how large it made it: only the program sizes
+    // it, so a size reported otherwise is put right, never laid out.
+    PixelRect placed_{0, 0, 1, 1};
+    int sizeRepairs_ = 0;  // since the program last sized the window
     DibSurface frame_;
 
     // The repaint that the window's own show asks for is not the window system's.
@@ -56,8 +68,6 @@ private:
     bool offScreenPending_ = false;  // hidden while on screen, the screen not yet read
     bool inMoveLoop_ = false;
     bool inResize_ = false;
-    int reportedWidth_ = 0;
-    int reportedHeight_ = 0;
 
     struct Press {
         MouseButton button;
