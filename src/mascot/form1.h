@@ -55,7 +55,7 @@ public:
     void Show();
 
     // Ends the program, as unloading the last form does.
-    void Unload();
+    void Unload(int exitCode = 0);
 
     // --- form-level state
     int32_t CharY = 0;

@@ -50,7 +50,7 @@ void Form1::showMenu() {
         form2_ = std::make_unique<menu::Form2>(
             toolkit_,
             menu::MenuOwner{*window_, [this] { Show(); }, [this] { return Left(); },
-                            [this] { return Top(); }, [this] { Unload(); }},
+                            [this] { return Top(); }, [this](int exitCode) { Unload(exitCode); }},
             settingsFile_);
     }
     form2_->Show();
