@@ -100,6 +100,7 @@ private:
     std::unique_ptr<menu::Form2> form2_;  // created on its first showing
     float sceneScaleWidth_ = 0.0f;  // the window's ScaleWidth as last set by the layout
     bool capturing_ = false;
+    int32_t shownPose_ = 0;  // the pose the scene shows her in
 };
 
 }  // namespace ruvia::mascot

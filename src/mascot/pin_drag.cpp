@@ -20,7 +20,8 @@ void Form1::ImgPin1_MouseDown(int16_t Button) {
     GetCap();
     SetCap();
     setPin();
-    setRuvia(CharX, CharY, 0);
+    shownPose_ = 0;
+    setRuvia(CharX, CharY, shownPose_);
     SetLine();
     presentScene();
     Amplitude = core::kRestartAmplitude;

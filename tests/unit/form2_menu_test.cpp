@@ -87,11 +87,15 @@ TEST_F(Menu, TheItemUnderThePointerIsHighlightedAndMovesWithinItRepaintNothing) 
     EXPECT_EQ(f.Hover1, 1);
     EXPECT_EQ(f.Hover2, 0);
 
-    hover(m, f.Label2);
-    EXPECT_EQ(colours(f.Label1), unlit);
-    EXPECT_EQ(colours(f.Label2), lit);
-    EXPECT_EQ(f.Hover1, 0);
-    EXPECT_EQ(f.Hover2, 1);
+    // Every crossing between the items moves the highlight, however often.
+    for (int crossing = 0; crossing < 4; ++crossing) {
+        const bool onExit = crossing % 2 == 0;
+        hover(m, onExit ? f.Label2 : f.Label1);
+        EXPECT_EQ(colours(f.Label1), onExit ? unlit : lit) << crossing;
+        EXPECT_EQ(colours(f.Label2), onExit ? lit : unlit) << crossing;
+        EXPECT_EQ(f.Hover1 * 2 + f.Hover2, onExit ? 1 : 2)
+            << crossing;
+    }
 }
 
 TEST_F(Menu, TheTopmostItemTogglesWithTheLeftButtonOnly) {
