@@ -51,7 +51,7 @@ protected:
         for (int y = 0; y < mask.height; ++y)
             for (int x = 0; x < mask.width; ++x) {
                 if (!scene.contains(x0 + x, y0 + y)) continue;
-                const uint32_t want = mask.at(x, y) == core::kBlack ? sprite.at(x, y)
+                const uint32_t want = mask.at(x, y) == core::kMaskSolid ? sprite.at(x, y)
                                                                     : behind.at(x0 + x, y0 + y);
                 ASSERT_EQ(scene.at(x0 + x, y0 + y), want) << x << "," << y;
             }
@@ -67,7 +67,7 @@ TEST_F(Scene, FirstTickDrawsCharacterPinAndStringOverTheBackground) {
     EXPECT_EQ(std::tuple(f.Line1.X2, f.Line1.Y2), std::tuple(60.0f, 94.0f));
     expectBackgroundOutside(f, {46, 94, 32, 56});
     // The string is drawn over the scene in its colour.
-    EXPECT_EQ(p.window().shownFrame().at(60, 50), 0xB46400u);
+    EXPECT_EQ(p.window().shownFrame().at(60, 50), 0xFFB46400u);
 }
 
 TEST_F(Scene, TheSwingComesToRestAfter79TicksAndStopsTheTimer) {
@@ -192,13 +192,13 @@ TEST_F(Scene, AnotherWindowCapturedBeneathStaysInTheSceneUntilTheNextCapture) {
     sim::SimMascotWindow other(desktop);  // any opaque window will do
     other.move(600, 100);
     other.resize(100, 40);
-    other.present(core::Image(100, 40, 0x336699));
+    other.present(core::Image(100, 40, core::rgb(0x33, 0x66, 0x99)));
     other.show();
     p.form.Form_Paint();
-    EXPECT_EQ(p.form.PicTemp.at(0, 40), 0x336699u);
+    EXPECT_EQ(p.form.PicTemp.at(0, 40), core::rgb(0x33, 0x66, 0x99));
     other.hide();
     tick();
-    EXPECT_EQ(p.window().shownFrame().at(0, 40), 0x336699u);
+    EXPECT_EQ(p.window().shownFrame().at(0, 40), core::rgb(0x33, 0x66, 0x99));
 }
 
 TEST_F(Scene, AScreenThatCannotBeReadKeepsTheLastBackground) {

@@ -136,7 +136,7 @@ void QtMascotWindow::hide() {
 
 bool QtMascotWindow::isVisible() const { return widget_->isVisible(); }
 
-void QtMascotWindow::present(const core::Image& frame) { widget_->setFrame(toQImage(frame)); }
+void QtMascotWindow::present(const core::Image& frame) { widget_->setFrame(toOpaqueQImage(frame)); }
 
 bool QtMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
     // Other window systems (Wayland) do not let a program read the screen.

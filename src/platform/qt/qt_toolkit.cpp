@@ -22,7 +22,7 @@
 namespace ruvia::platform::qt {
 namespace {
 
-uint32_t pixelOf(const QColor& c) { return c.rgb() & 0x00FFFFFFu; }
+uint32_t pixelOf(const QColor& c) { return c.rgb() | 0xFF000000u; }
 
 }  // namespace
 
@@ -30,7 +30,7 @@ QtToolkit::QtToolkit()
     : activation_(std::make_unique<DeactivationWatch>()),
       instanceLock_(std::make_unique<InstanceLock>()) {
     // Every window of the program, the message box included, carries her icon.
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(toQImageWithAlpha(assets::icon()))));
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(toQImage(assets::icon()))));
 }
 
 QtToolkit::~QtToolkit() = default;
