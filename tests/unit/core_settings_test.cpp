@@ -16,6 +16,9 @@ TEST(SettingsLine, ReadsTheFirstTwoFields) {
         {" 1200 , 3450 \r\n", SavedPosition{1200, 3450}},
         {"1200,3450,77\r\njunk", SavedPosition{1200, 3450}},
         {"1200.5,3451.5\r\n", SavedPosition{1200, 3452}},  // fractions round half to even
+        {"-2.5,-1.5", SavedPosition{-2, -2}},
+        {"0.5000001,.5", SavedPosition{1, 0}},
+        {"2147483646.5,-0.49999999999999999999", SavedPosition{2147483646, 0}},
         {"2147483647,-2147483648", SavedPosition{2147483647, INT32_MIN}},
         {"\xEF\xBB\xBF" "1200,3450\r\n", SavedPosition{1200, 3450}},  // saved by Notepad
     };
@@ -27,7 +30,7 @@ TEST(SettingsLine, AnythingButTwoWholeNumbersCountsAsAbsent) {
         "",           "1200",       "1200\r\n",      "1200,",         "1200,\r\n",
         ",3450",      "abc",        "12ab,3450",     "1200,34x",      "1e3,5",
         "2147483648,0", "0,-2147483649", "99999999999999999999,1", "--1,2", "1-2,3",
-        std::string("\0\x01\xff,\x89PNG", 9), "nan,1", "inf,1", "+,1",
+        std::string("\0\x01\xff,\x89PNG", 9), "nan,1", "inf,1", "+,1", ".,1", "-,1", "1.2.3,4", "2147483647.5,0",
         "\xEF\xBB\xBF", "\xEF\xBB" "1200,3450", "\xEF\xBB\xBF\xEF\xBB\xBF" "1,2",
     };
     for (const std::string& text : cases) EXPECT_EQ(parseSettingsLine(text), std::nullopt) << text;
