@@ -8,21 +8,9 @@
 
 namespace ruvia::mascot {
 
-namespace {
-
-// The program never changes its directory, so the full name is the same at exit; but if
-// the directory is removed meanwhile, only a name taken now can say where it was.
-std::filesystem::path absoluteWhileItExists(std::filesystem::path file) {
-    std::error_code ec;
-    std::filesystem::path full = std::filesystem::absolute(file, ec);
-    return ec ? file : full;
-}
-
-}  // namespace
-
-Form1::Form1(platform::Toolkit& toolkit, std::filesystem::path settingsFile)
+Form1::Form1(platform::Toolkit& toolkit, settings::SettingsPath settingsFile)
     : toolkit_(toolkit),
-      settingsFile_(absoluteWhileItExists(std::move(settingsFile))),
+      settingsFile_(settings::absoluteSettingsPath(settingsFile)),
       window_(toolkit.createMascotWindow()) {
     Timer1 = toolkit_.createTimer();
     Timer1->onTick = [this] { Timer1_Timer(); };

@@ -6,9 +6,9 @@
 #include "core/swing.h"
 #include "mascot/form1_design.h"
 #include "platform/toolkit.h"
+#include "settings/settings_store.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 
 namespace ruvia::menu {
@@ -22,7 +22,7 @@ public:
     // `settingsFile` is where the position is kept; relative names resolve in the
     // current directory at the moment of the read or write.
     explicit Form1(platform::Toolkit& toolkit,
-                   std::filesystem::path settingsFile = kSettingsFileName);
+                   settings::SettingsPath settingsFile = kSettingsFileName);
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -95,7 +95,7 @@ private:
     void onClick(platform::MouseButton button, platform::PixelPoint at);
 
     platform::Toolkit& toolkit_;
-    std::filesystem::path settingsFile_;
+    settings::SettingsPath settingsFile_;
     std::unique_ptr<platform::MascotWindow> window_;
     std::unique_ptr<menu::Form2> form2_;  // created on its first showing
     float sceneScaleWidth_ = 0.0f;  // the window's ScaleWidth as last set by the layout

@@ -13,7 +13,7 @@ constexpr int16_t kLeftButton = static_cast<int16_t>(platform::MouseButton::Left
 constexpr const char* kAppTitle = "RuviaMascot";
 }  // namespace
 
-Form2::Form2(platform::Toolkit& toolkit, MenuOwner owner, std::filesystem::path settingsFile)
+Form2::Form2(platform::Toolkit& toolkit, MenuOwner owner, settings::SettingsPath settingsFile)
     : toolkit_(toolkit), owner_(std::move(owner)), settingsFile_(std::move(settingsFile)) {}
 
 void Form2::create() {

@@ -4,9 +4,9 @@
 
 #include "core/swing.h"
 #include "platform/toolkit.h"
+#include "settings/settings_store.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -27,7 +27,7 @@ struct MenuOwner {
 
 class Form2 {
 public:
-    Form2(platform::Toolkit& toolkit, MenuOwner owner, std::filesystem::path settingsFile);
+    Form2(platform::Toolkit& toolkit, MenuOwner owner, settings::SettingsPath settingsFile);
 
     // Modeless, above its owner; the first call creates the window and runs Form_Load.
     void Show();
@@ -55,7 +55,7 @@ private:
 
     platform::Toolkit& toolkit_;
     MenuOwner owner_;
-    std::filesystem::path settingsFile_;
+    settings::SettingsPath settingsFile_;
     std::unique_ptr<platform::MenuWindow> window_;
 };
 

@@ -68,7 +68,7 @@ void syncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-std::optional<core::SavedPosition> readSavedPosition(const std::filesystem::path& file) {
+std::optional<core::SavedPosition> readSavedPosition(const SettingsPath& file) {
     FileDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     if (!in.ok() || ::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -84,7 +84,7 @@ std::optional<core::SavedPosition> readSavedPosition(const std::filesystem::path
     return core::parseSettingsLine(text);
 }
 
-std::string writeSavedPosition(const std::filesystem::path& file, float left, float top) {
+std::string writeSavedPosition(const SettingsPath& file, float left, float top) {
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(file, ec);
     const std::filesystem::path named = ec ? file : full;

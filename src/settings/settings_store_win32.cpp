@@ -1,9 +1,10 @@
 #include "settings/settings_store.h"
 
+#include <windows.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <system_error>
 
 namespace ruvia::settings {
 
@@ -12,18 +13,37 @@ namespace {
 // Longer files are not ours; the first line is all that counts anyway.
 constexpr std::streamsize kMaxRead = 4096;
 
-// Messages are UTF-8 everywhere; a path's narrow form is not, on Windows.
-std::string utf8(const std::filesystem::path& p) {
-    const std::u8string text = p.u8string();
-    return {text.begin(), text.end()};
+std::wstring wide(const char* utf8) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring out(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), n);
+    return out;
 }
 
 }  // namespace
 
-std::optional<core::SavedPosition> readSavedPosition(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
+SettingsPath::SettingsPath(const char* utf8) : native_(wide(utf8)) {}
+
+std::string SettingsPath::utf8() const {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, native_.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1)
+        WideCharToMultiByte(CP_UTF8, 0, native_.c_str(), -1, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+SettingsPath absoluteSettingsPath(const SettingsPath& file) {
+    const DWORD n = GetFullPathNameW(file.native().c_str(), 0, nullptr, nullptr);
+    if (n == 0) return file;
+    std::wstring full(n, L'\0');
+    const DWORD got = GetFullPathNameW(file.native().c_str(), n, full.data(), nullptr);
+    if (got == 0 || got >= n) return file;
+    full.resize(got);
+    return SettingsPath(std::move(full));
+}
+
+std::optional<core::SavedPosition> readSavedPosition(const SettingsPath& file) {
+    std::ifstream in(file.native().c_str(), std::ios::binary);
     if (!in) return std::nullopt;
     std::string text(kMaxRead, '\0');
     in.read(text.data(), kMaxRead);
@@ -31,32 +51,15 @@ std::optional<core::SavedPosition> readSavedPosition(const std::filesystem::path
     return core::parseSettingsLine(text);
 }
 
-std::string writeSavedPosition(const std::filesystem::path& file, float left, float top) {
-    std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(file, ec);
-    const std::filesystem::path target = ec ? file : full;
-    std::filesystem::path temporary = target;
-    temporary += ".new";
-    bool created = false;
-    auto failure = [&](const std::string& what, const std::string& reason) {
-        std::error_code ignored;
-        if (created) std::filesystem::remove(temporary, ignored);
-        return "Could not save the mascot's position to " + utf8(target) + ": " + what + ": " +
-               reason;
-    };
-
+std::string writeSavedPosition(const SettingsPath& file, float left, float top) {
+    const std::wstring temporary = file.native() + L".new";
     const std::string line = core::formatSettingsLine(left, top);
-    // Streams open paths in the system's own wide form, so any folder name works.
-    errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return failure("cannot create " + utf8(temporary.filename()), std::strerror(errno));
-    created = true;
+    std::ofstream out(temporary.c_str(), std::ios::binary | std::ios::trunc);
+    if (!out) return "Could not save the mascot's position to " + file.utf8() + ": " + std::strerror(errno);
     out.write(line.data(), static_cast<std::streamsize>(line.size()));
     out.close();
-    if (out.fail()) return failure("cannot write", std::strerror(errno ? errno : EIO));
-
-    std::filesystem::rename(temporary, target, ec);
-    if (ec) return failure("cannot replace the old file", ec.message());
+    if (out.fail() || !MoveFileExW(temporary.c_str(), file.native().c_str(), MOVEFILE_REPLACE_EXISTING))
+        return "Could not save the mascot's position to " + file.utf8() + ": cannot write";
     return {};
 }
 
