@@ -269,6 +269,26 @@ class MascotUnderWineTest(WineCase):
         window = self.window_of(program)
         self.assertEqual(self.desktop.wait_settled(window).rect,
                          dt.Rect(*expected, *WINDOW_SIZE))
+        self.end(program)
+
+        # A save that cannot be done (a folder has the file's name) says so in a message
+        # box, ends with a failing status and leaves nothing behind.
+        blocked = self.new_dir("blocked-")
+        (blocked / SETTINGS_FILE).mkdir()
+        program, window, rect = self.start_at_rest(cwd=blocked)
+        _, (cx, cy) = self.open_menu(program, window)
+        self.desktop.click(cx + EXIT_ITEM[0], cy + EXIT_ITEM[1])
+        boxes = dt.wait_until(lambda: [w for w in self.desktop.search(name=TITLE) if w != window
+                                       and self.desktop.property(w, "_NET_WM_PID")
+                                       == str(program.pid)], 10, "the message box")
+        box = boxes[0]
+        box_rect = self.desktop.wait_settled(box).rect
+        self.assertNotEqual((box_rect.width, box_rect.height), WINDOW_SIZE)
+        self.desktop.tool(["xdotool", "windowfocus", "--sync", str(box)])
+        self.desktop.key("Return")
+        self.assertNotEqual(program.wait(10), 0)
+        self.assertEqual(os.listdir(blocked), [SETTINGS_FILE])
+        self.assertTrue((blocked / SETTINGS_FILE).is_dir())
 
 
 def hidden_milliseconds(watcher: dt.RootEvents, window: int, first_frame: int,
