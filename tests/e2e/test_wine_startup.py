@@ -212,19 +212,48 @@ class StartUnderWineTest(WineCase):
                         self.prefix.env(self.desktop.env()))
 
     def test_the_window_follows_the_display_dpi(self):
-        # 120 dpi: 12 twips to the pixel, the scale the window was designed at.
-        self.set_dpi(120)
         self.addCleanup(self.set_dpi, 96)
+        wallpaper = self.desktop.wallpaper
         cases = [
-            # settings file, where the window must come up: 188 high, laid out 121 wide
-            (None, dt.Rect(799, 83, 121, 188)),
-            (b"1200,3450\r\n", dt.Rect(100, 288, 121, 188)),  # 287.5 rounds to even
+            # dpi, settings file, where the window must come up (device pixels), the art's
+            # factor. Twips per pixel follow the dpi: 12 at 120 (the design's own scale),
+            # 10 at 144; from 200 % on the art is drawn at the whole-number factor, so at
+            # 192 she is 107 x 150 scene pixels of 2 x 2 device pixels.
+            (120, None, dt.Rect(799, 83, 121, 188), 1),
+            (120, b"1200,3450\r\n", dt.Rect(100, 288, 121, 188), 1),  # 287.5 rounds to even
+            (144, None, dt.Rect(1024 - 136, 100, 136, 226), 1),  # held inside the screen
+            (192, None, dt.Rect(2 * (512 - 107), 132, 214, 300), 2),
         ]
-        for settings, expected in cases:
-            with self.subTest(settings=settings):
+        for dpi, settings, expected, factor in cases:
+            with self.subTest(dpi=dpi, settings=settings):
+                self.set_dpi(dpi)
                 program = self.start_exe(settings=settings)
                 window = self.window_of(program)
-                self.assertEqual(self.desktop.wait_settled(window).rect, expected)
+                rect = self.desktop.wait_settled(window).rect
+                self.assertEqual(rect, expected)
+                if settings is None:
+                    wait_for_rest(self.desktop, rect)
+                    shot = self.desktop.screenshot()
+                    # The upper corners, never drawn: the wallpaper, device pixel for pixel.
+                    scene_width = rect.width // factor
+                    for corner in (dt.Rect(0, 0, 38, 60), dt.Rect(scene_width - 24, 0, 24, 60)):
+                        device = dt.Rect(rect.x + corner.x * factor, rect.y + corner.y * factor,
+                                         corner.width * factor, corner.height * factor)
+                        diffs = dt.differing_pixels(shot, wallpaper, device)
+                        self.assertEqual(diffs, [], dt.describe_differences(diffs))
+                    # Crisp art: in the column she hangs in, every block of factor x factor
+                    # device pixels is the wallpaper or one colour.
+                    drawn = 0
+                    for by in range(rect.y, rect.bottom - factor + 1, factor):
+                        for bx in range(rect.x + 44 * factor, rect.x + 80 * factor, factor):
+                            block = {shot.pixel(bx + i, by + j)
+                                     for i in range(factor) for j in range(factor)}
+                            if all(shot.pixel(bx + i, by + j) == wallpaper.pixel(bx + i, by + j)
+                                   for i in range(factor) for j in range(factor)):
+                                continue
+                            self.assertEqual(len(block), 1, f"a smoothed block at {bx},{by}")
+                            drawn += 1
+                    self.assertGreater(drawn, 300 // factor, "no character drawn")
                 self.end(program)
 
     def test_the_exe_needs_no_library_beyond_the_system(self):

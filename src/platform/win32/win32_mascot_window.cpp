@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include "core/rounding.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 #include <utility>
@@ -15,6 +18,7 @@ namespace {
 
 constexpr UINT kPaintRequested = WM_APP + 1;  // a repaint, run from the message loop
 constexpr UINT kSizeChanged = WM_APP + 2;
+constexpr UINT kScaleChanged = WM_APP + 3;  // the dpi changed: lay out anew
 
 // How long after the window's own show its repaint may still arrive.
 constexpr std::chrono::milliseconds kShowPaintWindow{500};
@@ -48,6 +52,8 @@ std::vector<HWND> ownedWindows(HWND owner) {
     return out;
 }
 
+int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
 POINT cursorPosition() {
     POINT p{};
     GetCursorPos(&p);
@@ -80,6 +86,7 @@ void Win32MascotWindow::create() {
                                  .title = L"RuviaMascot",
                                  .icon = icon_},
                                 *this);
+    scale_ = displayScaleFor(dpiOfWindow(hwnd_));
 }
 
 HWND__* Win32MascotWindow::hwnd() {
@@ -87,28 +94,46 @@ HWND__* Win32MascotWindow::hwnd() {
     return hwnd_;
 }
 
-PixelRect Win32MascotWindow::geometry() const {
+PixelRect Win32MascotWindow::deviceRect() const {
     if (hwnd_ == nullptr) return placed_;
     RECT r{};
     GetWindowRect(hwnd_, &r);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
+DisplayScale Win32MascotWindow::scale() const {
+    return hwnd_ != nullptr ? scale_ : displayScaleFor(dpiAt(placed_));
+}
+
+PixelRect Win32MascotWindow::geometry() const {
+    const PixelRect d = deviceRect();
+    const int f = scale().factor;
+    return {floorDiv(d.x, f), floorDiv(d.y, f), d.width / f, d.height / f};
+}
+
 void Win32MascotWindow::move(int x, int y) {
-    placed_.x = x;
-    placed_.y = y;
+    // A scene pixel that is not changed keeps its device pixel: at factor 2 the window
+    // may stand at an odd one, and a hold that changes nothing must not move it.
+    const PixelRect now = geometry();
+    const PixelRect device = deviceRect();  // the user may have moved it meanwhile
+    const int f = scale().factor;
+    placed_.x = x != now.x ? x * f : device.x;
+    placed_.y = y != now.y ? y * f : device.y;
     if (hwnd_ == nullptr) return;
-    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32MascotWindow::resize(int width, int height) {
-    const bool changed = width != placed_.width || height != placed_.height;
-    placed_.width = width;
-    placed_.height = height;
+    const PixelRect now = geometry();
+    const bool changed = width != now.width || height != now.height;
+    const int f = scale().factor;
+    placed_.width = width * f;
+    placed_.height = height * f;
     sizeRepairs_ = 0;
     if (hwnd_ != nullptr) {
         inResize_ = true;
-        SetWindowPos(hwnd_, nullptr, 0, 0, width, height,
+        SetWindowPos(hwnd_, nullptr, 0, 0, placed_.width, placed_.height,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         inResize_ = false;
     }
@@ -116,8 +141,8 @@ void Win32MascotWindow::resize(int width, int height) {
 }
 
 void Win32MascotWindow::sizeReported() {
-    const PixelRect g = geometry();
-    if (g.width == placed_.width && g.height == placed_.height) return;
+    const PixelRect d = deviceRect();
+    if (d.width == placed_.width && d.height == placed_.height) return;
     // Under Wine a stale report of an earlier size can arrive after the program's own;
     // laying out for it would shrink the mascot for good. A window manager that keeps
     // insisting on its size gets its way.
@@ -127,6 +152,29 @@ void Win32MascotWindow::sizeReported() {
     SetWindowPos(hwnd_, nullptr, 0, 0, placed_.width, placed_.height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     inResize_ = false;
+}
+
+void Win32MascotWindow::dpiChanged(int dpi, const RECT& suggested) {
+    // The window keeps its size in twips: the layout runs anew for the height that
+    // gives, so moving back and forth between monitors never makes her grow.
+    const DisplayScale before = scale_;
+    const DisplayScale after = displayScaleFor(dpi);
+    scale_ = after;
+    const PixelRect old = deviceRect();
+    const double twipsHigh = double(old.height) / before.factor * before.twipsPerScenePixel();
+    const double twipsWide = double(old.width) / before.factor * before.twipsPerScenePixel();
+    const int height = core::roundHalfEven(twipsHigh / after.twipsPerScenePixel()) * after.factor;
+    const int width = core::roundHalfEven(twipsWide / after.twipsPerScenePixel()) * after.factor;
+    // The pin is at the top centre: keeping that point where the system put it keeps
+    // the pin under the pointer that drags it.
+    const int centre = (suggested.left + suggested.right) / 2;
+    placed_ = {centre - width / 2, static_cast<int>(suggested.top), width, height};
+    inResize_ = true;
+    SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    inResize_ = false;
+    // Laid out and captured anew from the message loop: not inside the move loop.
+    PostMessageW(hwnd_, kScaleChanged, 0, 0);
 }
 
 void Win32MascotWindow::show() {
@@ -149,7 +197,18 @@ bool Win32MascotWindow::isVisible() const {
 }
 
 void Win32MascotWindow::present(const core::Image& frame) {
-    frame_.assign(frame);
+    // Scene pixels to device pixels, each a factor x factor block; where the scene is
+    // see-through, the background copied in device pixels, so it stays exact.
+    const int f = scale().factor;
+    core::Image device(frame.width * f, frame.height * f, core::kBlack);
+    for (int y = 0; y < device.height; ++y)
+        for (int x = 0; x < device.width; ++x) {
+            const uint32_t scene = frame.at(x / f, y / f);
+            device.at(x, y) = core::isOpaque(scene) || !background_.contains(x, y)
+                                  ? scene | core::kOpaque
+                                  : background_.at(x, y);
+        }
+    frame_.assign(device);
     if (!isVisible() || frame_.empty()) return;
     HDC dc = GetDC(hwnd_);
     if (dc == nullptr) return;
@@ -160,10 +219,11 @@ void Win32MascotWindow::present(const core::Image& frame) {
 bool Win32MascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
     if (width <= 0 || height <= 0) return false;
     waitUntilOffScreen();
-    const PixelRect at = geometry();
+    const PixelRect at = deviceRect();
+    const int f = scale().factor;
     DibSurface grab;
     try {
-        grab = DibSurface(width, height);
+        grab = DibSurface(width * f, height * f);
     } catch (const std::exception&) {
         return false;
     }
@@ -171,11 +231,16 @@ bool Win32MascotWindow::copyScreenBehind(core::Image& dst, int width, int height
     // neither under Wine nor with a compositor.
     HDC screen = GetDC(nullptr);
     if (screen == nullptr) return false;
-    const BOOL copied =
-        BitBlt(grab.dc(), 0, 0, width, height, screen, at.x, at.y, SRCCOPY | CAPTUREBLT);
+    const BOOL copied = BitBlt(grab.dc(), 0, 0, width * f, height * f, screen, at.x, at.y,
+                               SRCCOPY | CAPTUREBLT);
     ReleaseDC(nullptr, screen);
     if (!copied) return false;
-    grab.copyTo(dst, width, height);
+    // Kept here in device pixels; the scene gets a see-through background, over which
+    // present() puts these pixels back one for one at any scale.
+    background_ = core::Image(width * f, height * f);
+    grab.copyTo(background_, width * f, height * f);
+    for (int y = 0; y < std::min(height, dst.height); ++y)
+        for (int x = 0; x < std::min(width, dst.width); ++x) dst.at(x, y) = core::kTransparent;
     return true;
 }
 
@@ -187,7 +252,7 @@ void Win32MascotWindow::waitUntilOffScreen() {
 }
 
 void Win32MascotWindow::runMoveLoop() {
-    const PixelRect before = geometry();
+    const PixelRect before = deviceRect();
     const POINT pressedAt = press_ ? POINT{press_->screenX, press_->screenY} : cursorPosition();
     inMoveLoop_ = true;
     ReleaseCapture();
@@ -206,7 +271,7 @@ void Win32MascotWindow::waitUntilAt(int x, int y) {
     // is an old one, and the hold and the capture that follow would use it.
     const auto deadline = Clock::now() + kMoveSettleTime;
     while (Clock::now() < deadline) {
-        const PixelRect now = geometry();
+        const PixelRect now = deviceRect();
         if (now.x == x && now.y == y) return;
         // Lets the system deliver what it has for the window (sent messages only; the
         // posted ones wait for the program's own loop).
@@ -252,6 +317,12 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
         break;
     case kSizeChanged:
         sizeReported();
+        return 0;
+    case WM_DPICHANGED:
+        dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case kScaleChanged:
+        if (events.resize) events.resize();
         return 0;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
@@ -305,7 +376,7 @@ void Win32MascotWindow::pressed(MouseButton button, LParam lParam) {
     activation_.mascotPressed();
     const POINT at = screenPoint(hwnd_, lParam);
     press_ = Press{button, at.x, at.y};
-    if (events.mouseDown) events.mouseDown(button, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (events.mouseDown) events.mouseDown(button, scenePoint(lParam));
 }
 
 void Win32MascotWindow::released(MouseButton button, LParam lParam) {
@@ -315,13 +386,18 @@ void Win32MascotWindow::released(MouseButton button, LParam lParam) {
                          std::abs(at.x - press_->screenX) + std::abs(at.y - press_->screenY) <=
                              kClickSlop;
     press_.reset();
-    const PixelPoint local{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const PixelPoint local = scenePoint(lParam);
     if (events.mouseUp) events.mouseUp(button, local);
     if (clicked && events.click) events.click(button, local);
     // A window manager raises a window that is clicked, and where the system repaints
     // windows from copies of its own (Wine, DWM) nothing says what the raise uncovered:
     // what lies behind may have changed, so the click counts as a repaint request.
     if (clicked && button == MouseButton::Left) requestPaint();
+}
+
+PixelPoint Win32MascotWindow::scenePoint(LParam lParam) const {
+    const int f = scale_.factor;
+    return {floorDiv(GET_X_LPARAM(lParam), f), floorDiv(GET_Y_LPARAM(lParam), f)};
 }
 
 void Win32MascotWindow::requestPaint() {

@@ -9,10 +9,13 @@
 
 #include "platform/mascot_window.h"
 #include "platform/win32/dib_surface.h"
+#include "platform/win32/display_scale.h"
 #include "platform/win32/message_handler.h"
 
 #include <chrono>
 #include <optional>
+
+struct tagRECT;
 
 namespace ruvia::platform::win32 {
 
@@ -38,6 +41,8 @@ public:
 
     // The native window, for the windows it owns; made now if it was not yet.
     HWND__* hwnd();
+    // The monitor's dpi and the art's factor where the window is (or will be made).
+    DisplayScale scale() const;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -49,6 +54,9 @@ private:
     void pressed(MouseButton button, LParam lParam);
     void released(MouseButton button, LParam lParam);
     void create();
+    PixelRect deviceRect() const;
+    PixelPoint scenePoint(LParam lParam) const;
+    void dpiChanged(int dpi, const tagRECT& suggested);
     void sizeReported();
     void waitUntilOffScreen();
     void waitUntilAt(int x, int y);
@@ -58,7 +66,9 @@ private:
     HWND__* hwnd_ = nullptr;
     // Where the program put the window and how large it made it: only the program sizes
     // it, so a size reported otherwise is put right, never laid out.
-    PixelRect placed_{0, 0, 1, 1};
+    PixelRect placed_{0, 0, 1, 1};  // device pixels
+    DisplayScale scale_;             // of the window once it is made
+    core::Image background_;         // the last copy of the screen, device pixels
     int sizeRepairs_ = 0;  // since the program last sized the window
     DibSurface frame_;
 

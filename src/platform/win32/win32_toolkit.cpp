@@ -16,6 +16,8 @@ namespace {
 // Per session, like the one-copy rule: another user's mascot is not ours.
 constexpr const wchar_t* kInstanceMutexName = L"Local\\RuviaMascot.OneCopy";
 
+int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
 BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
     auto& out = *reinterpret_cast<std::vector<PixelRect>*>(context);
     MONITORINFO info{};
@@ -41,7 +43,13 @@ Win32Toolkit::~Win32Toolkit() {
 }
 
 std::unique_ptr<MascotWindow> Win32Toolkit::createMascotWindow() {
-    return std::make_unique<Win32MascotWindow>(*activation_, icon_->handle());
+    auto window = std::make_unique<Win32MascotWindow>(*activation_, icon_->handle());
+    mascot_ = window.get();
+    return window;
+}
+
+DisplayScale Win32Toolkit::scale() const {
+    return mascot_ != nullptr ? mascot_->scale() : displayScaleFor(dpiAt({0, 0, 1, 1}));
 }
 
 std::unique_ptr<MenuWindow> Win32Toolkit::createMenuWindow() {
@@ -72,16 +80,18 @@ int Win32Toolkit::runEventLoop() {
     return endRequested_ ? exitCode_ : static_cast<int>(msg.wParam);
 }
 
-double Win32Toolkit::twipsPerPixel() const {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
-    return 1440.0 / (dpi > 0 ? dpi : 96);
-}
+// Of the mascot's monitor: the forms measure in its scene pixels.
+double Win32Toolkit::twipsPerPixel() const { return scale().twipsPerScenePixel(); }
 
 std::vector<PixelRect> Win32Toolkit::screens() const {
     std::vector<PixelRect> out;
     EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&out));
+    // In the mascot's scene pixels, a part pixel counting as none.
+    const int f = scale().factor;
+    for (PixelRect& r : out) {
+        const int left = -floorDiv(-r.x, f), top = -floorDiv(-r.y, f);
+        r = {left, top, floorDiv(r.x + r.width, f) - left, floorDiv(r.y + r.height, f) - top};
+    }
     return out;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/toolkit.h"
+#include "platform/win32/display_scale.h"
 
 #include <memory>
 
@@ -11,6 +12,7 @@ namespace ruvia::platform::win32 {
 
 class ActivationRelay;
 class WindowIcon;
+class Win32MascotWindow;
 
 class Win32Toolkit final : public Toolkit {
 public:
@@ -39,7 +41,10 @@ public:
     int exitCode() const { return exitCode_; }
 
 private:
+    DisplayScale scale() const;
+
     std::unique_ptr<ActivationRelay> activation_;
+    Win32MascotWindow* mascot_ = nullptr;  // owned by the form; it sets the scale
     std::unique_ptr<WindowIcon> icon_;
     void* instanceMutex_ = nullptr;  // held for the life of the process once claimed
     bool endRequested_ = false;
