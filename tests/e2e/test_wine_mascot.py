@@ -291,6 +291,43 @@ class MascotUnderWineTest(WineCase):
         self.assertTrue((blocked / SETTINGS_FILE).is_dir())
 
 
+class SeeThroughUnderWineTest(WineCase):
+    """The layered window with per-pixel alpha that the program uses where Windows
+    composites the desktop. Wine blends it only under an X compositor, so these checks
+    are of what holds without one: the window has a visual with alpha, and a drop moves
+    and holds it without ever hiding it, since there is nothing to read behind it."""
+
+    presentation = "see-through"
+
+    def test_drops_never_hide_the_layered_window(self):
+        program = self.start_exe()
+        window = self.window_of(program)
+        rect = self.desktop.wait_settled(window).rect
+        self.assertEqual(rect, dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE))
+        info = self.desktop.tool(["xwininfo", "-id", str(window)])
+        self.assertIn("Depth: 32", info, "no visual with alpha: not a layered window")
+        watcher = self.desktop.watch_root()
+        self.addCleanup(watcher.stop)
+        first_frame = self.desktop.frame_of(window).id
+        since = time.monotonic()
+        places = [(200, 300), (520, 120)] * 5
+        for place in places:
+            start = pin_point(self.desktop.window_info(window).rect)
+            self.desktop.drag(start, (place[0] + 62, place[1] + 8))  # the pin's middle
+            moved = self.desktop.wait_settled(window).rect
+            self.assertEqual((moved.x, moved.y), place)
+        hidden = hidden_milliseconds(watcher, window, first_frame, since)
+        print(f"\nwine see-through: {len(places)} drops, hide/show cycles {len(hidden)}",
+              file=sys.stderr)
+        self.assertEqual(hidden, [])
+        # A click on her sets her swinging again, as on the captured desktop.
+        before = self.desktop.screenshot().crop(moved).data
+        self.desktop.click(moved.x + 62, moved.y + 120)
+        dt.wait_until(lambda: self.desktop.screenshot().crop(moved).data != before, 2,
+                      "a new swing")
+        self.assertTrue(program.running())
+
+
 def hidden_milliseconds(watcher: dt.RootEvents, window: int, first_frame: int,
                         since: float) -> list[int]:
     """How long a window stayed off the screen each time it hid after `since`: from the

@@ -128,6 +128,9 @@ class WineCase(unittest.TestCase):
     a fresh working directory (where the settings file lives)."""
 
     screen = (1024, 768)
+    # How the program shows what lies behind it: "captured" or "see-through" (a layered
+    # window). Chosen here, not left to Wine's answer about desktop composition.
+    presentation = "captured"
     desktop: dt.Desktop
     prefix: WinePrefix
 
@@ -149,8 +152,8 @@ class WineCase(unittest.TestCase):
         cwd = cwd or self.new_dir("cwd-")
         if settings is not None:
             (cwd / "pdl_swg.ini").write_bytes(settings)
-        program = self.desktop.start_program(["wine", str(EXE)], cwd=cwd, label=label,
-                                             env=self.prefix.env(self.desktop.env()))
+        env = self.prefix.env(self.desktop.env(RUVIA_PRESENTATION=self.presentation))
+        program = self.desktop.start_program(["wine", str(EXE)], cwd=cwd, label=label, env=env)
         self.addCleanup(program.stop)
         return program
 

@@ -78,7 +78,7 @@ Win32MascotWindow::~Win32MascotWindow() {
 void Win32MascotWindow::create() {
     hwnd_ = createHandledWindow({.className = L"RuviaMascotWindow",
                                  .style = WS_POPUP,
-                                 .exStyle = kExStyle,
+                                 .exStyle = kExStyle | (layered_ ? WS_EX_LAYERED : 0u),
                                  .x = placed_.x,
                                  .y = placed_.y,
                                  .width = placed_.width,
@@ -196,20 +196,50 @@ bool Win32MascotWindow::isVisible() const {
     return hwnd_ != nullptr && IsWindowVisible(hwnd_) != FALSE;
 }
 
+Presentation Win32MascotWindow::choosePresentation() {
+    const bool seeThrough = presentation_.seeThrough();
+    if (seeThrough != layered_) {
+        layered_ = seeThrough;
+        background_ = core::Image();
+        if (hwnd_ != nullptr) {
+            const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+            SetWindowLongPtrW(hwnd_, GWL_EXSTYLE,
+                              layered_ ? style | WS_EX_LAYERED : style & ~LONG_PTR{WS_EX_LAYERED});
+            // Back to painting: the window asks for its frame again.
+            if (!layered_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        }
+    }
+    return layered_ ? Presentation::SeeThrough : Presentation::Captured;
+}
+
 void Win32MascotWindow::present(const core::Image& frame) {
-    // Scene pixels to device pixels, each a factor x factor block; where the scene is
-    // see-through, the background copied in device pixels, so it stays exact.
+    // Scene pixels to device pixels, each a factor x factor block. Where the scene is
+    // see-through: layered, alpha 1 (invisible, but alpha 0 would let clicks through to
+    // the window beneath); captured, the background copied in device pixels, so it
+    // stays exact at any scale.
+    constexpr uint32_t kClearButClickable = 0x01000000u;  // premultiplied: no colour
     const int f = scale().factor;
     core::Image device(frame.width * f, frame.height * f, core::kBlack);
     for (int y = 0; y < device.height; ++y)
         for (int x = 0; x < device.width; ++x) {
             const uint32_t scene = frame.at(x / f, y / f);
-            device.at(x, y) = core::isOpaque(scene) || !background_.contains(x, y)
-                                  ? scene | core::kOpaque
-                                  : background_.at(x, y);
+            if (core::isOpaque(scene)) device.at(x, y) = scene;
+            else if (layered_) device.at(x, y) = kClearButClickable;
+            else if (background_.contains(x, y)) device.at(x, y) = background_.at(x, y);
+            else device.at(x, y) = scene | core::kOpaque;
         }
     frame_.assign(device);
-    if (!isVisible() || frame_.empty()) return;
+    if (hwnd_ == nullptr || frame_.empty()) return;
+    if (layered_) {
+        // Kept by the system while hidden too: the next show shows it.
+        POINT source{0, 0};
+        SIZE size{frame_.width(), frame_.height()};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        UpdateLayeredWindow(hwnd_, nullptr, nullptr, &size, frame_.dc(), &source, 0, &blend,
+                            ULW_ALPHA);
+        return;
+    }
+    if (!isVisible()) return;
     HDC dc = GetDC(hwnd_);
     if (dc == nullptr) return;
     BitBlt(dc, 0, 0, frame_.width(), frame_.height(), frame_.dc(), 0, 0, SRCCOPY);
@@ -392,7 +422,7 @@ void Win32MascotWindow::released(MouseButton button, LParam lParam) {
     // A window manager raises a window that is clicked, and where the system repaints
     // windows from copies of its own (Wine, DWM) nothing says what the raise uncovered:
     // what lies behind may have changed, so the click counts as a repaint request.
-    if (clicked && button == MouseButton::Left) requestPaint();
+    if (clicked && button == MouseButton::Left && !layered_) requestPaint();
 }
 
 PixelPoint Win32MascotWindow::scenePoint(LParam lParam) const {

@@ -11,6 +11,7 @@
 #include "platform/win32/dib_surface.h"
 #include "platform/win32/display_scale.h"
 #include "platform/win32/message_handler.h"
+#include "platform/win32/presentation_choice.h"
 
 #include <chrono>
 #include <optional>
@@ -34,6 +35,7 @@ public:
     void show() override;
     void hide() override;
     bool isVisible() const override;
+    Presentation choosePresentation() override;
     void present(const core::Image& frame) override;
     bool copyScreenBehind(core::Image& dst, int width, int height) override;
     void runMoveLoop() override;
@@ -70,6 +72,8 @@ private:
     DisplayScale scale_;             // of the window once it is made
     core::Image background_;         // the last copy of the screen, device pixels
     int sizeRepairs_ = 0;  // since the program last sized the window
+    PresentationChoice presentation_;
+    bool layered_ = false;  // see-through: WS_EX_LAYERED, frames with per-pixel alpha
     DibSurface frame_;
 
     // The repaint that the window's own show asks for is not the window system's.
