@@ -71,7 +71,7 @@ public:
 
     // --- controls
     std::unique_ptr<platform::Timer> Timer1;
-    core::Image Picture1;  // staging surface for image-list frames
+    const core::Image* Picture1 = nullptr;  // staging: the image-list frame last assigned
     core::Image PicMain;   // the scene
     core::Image PicTemp;   // the last captured background
     LineControl Line1;
@@ -88,6 +88,7 @@ private:
     void drawMasked(int32_t x, int32_t y, int w, int h, int maskFrame, int spriteFrame);
     void stageFrame(int index);
     void clearScene();
+    void clearSceneBeyondBackground();
     void presentScene();
     void holdInsideScreen();
     void showMenu();
@@ -100,6 +101,7 @@ private:
     std::unique_ptr<menu::Form2> form2_;  // created on its first showing
     float sceneScaleWidth_ = 0.0f;  // the window's ScaleWidth as last set by the layout
     bool capturing_ = false;
+    core::Image underString_;  // the scene's pixels beneath the string while it is presented
 };
 
 }  // namespace ruvia::mascot
