@@ -11,6 +11,7 @@ Run it by hand after building (it is no test: timings on a busy machine vary):
     python3 bench/peers_bench.py                  # 3 interleaved rounds, medians
     python3 bench/peers_bench.py --rounds 5 --rest 20
     python3 bench/peers_bench.py --only ruvia,qt  # just the program and the Qt floor
+    python3 bench/peers_bench.py --env QT_XCB_NO_MITSHM=1   # try a setting on every subject
 
 It needs what the end-to-end tests need (Xvfb, openbox, xdotool, x11-utils, ImageMagick),
 strace for the system-call counts (left out without it), and root or ptrace rights to
@@ -202,7 +203,7 @@ def measure(desktop: dt.Desktop, subject: Subject, args: argparse.Namespace,
     watcher = desktop.watch_root()
     begin = time.monotonic()
     program = desktop.start_program(subject.argv, cwd=cwd, label=subject.key,
-                                    env=desktop.env(XDG_RUNTIME_DIR=str(runtime)))
+                                    env=desktop.env(XDG_RUNTIME_DIR=str(runtime), **args.env))
     try:
         maps = dt.wait_until(lambda: watcher.events("MapNotify", since=begin), 30,
                              f"{subject.name} to map a window")
@@ -313,7 +314,12 @@ def parse_args() -> argparse.Namespace:
                         default=Path(os.environ.get("RUVIA_BINARY")
                                      or REPO / "build" / "ruvia-mascot"))
     parser.add_argument("--floor", type=Path, default=REPO / "build" / "bench" / "qt_floor_window")
-    return parser.parse_args()
+    parser.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
+                        help="set in every subject's environment, to try a setting "
+                             "(for example QT_XCB_NO_MITSHM=1)")
+    args = parser.parse_args()
+    args.env = dict(item.split("=", 1) for item in args.env)
+    return args
 
 
 def main() -> int:
