@@ -122,6 +122,8 @@ class Strace:
         self.proc.send_signal(signal.SIGINT)
         self.proc.wait(10)
         calls: dict[str, int] = {}
+        if not self.out.is_file():
+            raise RuntimeError("strace could not attach; run as root or allow ptrace")
         for line in self.out.read_text().splitlines():
             parts = line.split()
             # % time, seconds, usecs/call, calls, [errors,] syscall
@@ -205,8 +207,8 @@ def measure(desktop: dt.Desktop, subject: Subject, args: argparse.Namespace,
     program = desktop.start_program(subject.argv, cwd=cwd, label=subject.key,
                                     env=desktop.env(XDG_RUNTIME_DIR=str(runtime), **args.env))
     try:
-        maps = dt.wait_until(lambda: watcher.events("MapNotify", since=begin), 30,
-                             f"{subject.name} to map a window")
+        dt.wait_until(lambda: watcher.events("MapNotify", since=begin), 30,
+                      f"{subject.name} to map a window")
         time.sleep(START_SECONDS)
         maps = [e.time for e in watcher.events("MapNotify", since=begin)
                 if e.time - program.started <= START_SECONDS]
