@@ -12,8 +12,8 @@ void plot(Image& img, int x, int y, uint32_t color) {
     if (img.contains(x, y)) img.at(x, y) = color;
 }
 
-// std::lround (ties away from zero) without its library call, which cost a tick more
-// than the string's pixels. Exact for scene coordinates: v - whole is representable.
+// std::lround (ties away from zero) without its library call, which took as long as the
+// string's pixels themselves. Exact for scene coordinates: v - whole is representable.
 int toPixel(double v) {
     const int whole = static_cast<int>(v);
     const double fraction = v - whole;
