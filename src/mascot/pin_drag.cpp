@@ -51,7 +51,7 @@ void Form1::showMenu() {
             toolkit_,
             menu::MenuOwner{*window_, [this] { Show(); }, [this] { return Left(); },
                             [this] { return Top(); }, [this] { Unload(); }},
-            settingsFile_);
+            settingsFile_, settingsFolder_);
     }
     form2_->Show();
 }
