@@ -82,7 +82,8 @@ CommandLine readCommandLine(const QStringList& arguments) {
     if (parser.isSet(settings)) {
         out.settings = CommandLine::SettingsPlace::NamedFile;
         out.settingsFile = parser.value(settings);
-        if (out.settingsFile.isEmpty()) return refuse(QStringLiteral("--settings needs a file name."));
+        if (out.settingsFile.isEmpty())
+            return refuse(QStringLiteral("--settings needs a file name."));
     } else if (parser.isSet(userSettings)) {
         out.settings = CommandLine::SettingsPlace::UserConfig;
     }

@@ -228,7 +228,8 @@ class StartUnderWineTest(WineCase):
                 box = self.window_of(program)
                 box_rect = self.desktop.wait_settled(box).rect
                 self.assertNotEqual((box_rect.width, box_rect.height), WINDOW_SIZE)
-                self.assertTrue(program.memory_holds([says])[says], f"the box does not say {says!r}")
+                self.assertTrue(program.memory_holds([says])[says],
+                                f"the box does not say {says!r}")
                 self.desktop.tool(["xdotool", "windowfocus", "--sync", str(box)])
                 self.desktop.key("Return")
                 self.assertEqual(program.wait(10), status)

@@ -23,11 +23,14 @@ Function fromKernel32(const char* name) {
 }
 
 struct Registry {
-    decltype(&RegCreateKeyExW) createKey = fromKernel32<decltype(&RegCreateKeyExW)>("RegCreateKeyExW");
-    decltype(&RegSetValueExW) setValue = fromKernel32<decltype(&RegSetValueExW)>("RegSetValueExW");
-    decltype(&RegDeleteValueW) deleteValue =
-        fromKernel32<decltype(&RegDeleteValueW)>("RegDeleteValueW");
-    decltype(&RegCloseKey) closeKey = fromKernel32<decltype(&RegCloseKey)>("RegCloseKey");
+    using CreateKey = decltype(&RegCreateKeyExW);
+    using SetValue = decltype(&RegSetValueExW);
+    using DeleteValue = decltype(&RegDeleteValueW);
+    using CloseKey = decltype(&RegCloseKey);
+    CreateKey createKey = fromKernel32<CreateKey>("RegCreateKeyExW");
+    SetValue setValue = fromKernel32<SetValue>("RegSetValueExW");
+    DeleteValue deleteValue = fromKernel32<DeleteValue>("RegDeleteValueW");
+    CloseKey closeKey = fromKernel32<CloseKey>("RegCloseKey");
 
     bool usable() const { return createKey && setValue && deleteValue && closeKey; }
 };
@@ -49,6 +52,20 @@ AutostartResult failed(const std::wstring& what, LONG code) {
     return {false, what + L" " + kWhere + L": " + systemReason(code)};
 }
 
+// Opens (or makes) the Run key for `change`, and closes it again.
+template <typename Change>
+AutostartResult withRunKey(Change change) {
+    const Registry registry;
+    if (!registry.usable()) return {false, L"This Windows has no registry functions in kernel32."};
+    HKEY key = nullptr;
+    const LONG code = registry.createKey(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0,
+                                         KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (code != ERROR_SUCCESS) return failed(L"Could not open", code);
+    AutostartResult result = change(registry, key);
+    registry.closeKey(key);
+    return result;
+}
+
 }  // namespace
 
 std::wstring autostartCommand(const std::wstring& arguments) {
@@ -61,34 +78,24 @@ std::wstring autostartCommand(const std::wstring& arguments) {
 }
 
 AutostartResult addAutostart(const std::wstring& command) {
-    const Registry registry;
-    if (!registry.usable()) return {false, L"This Windows has no registry functions in kernel32."};
-    HKEY key = nullptr;
-    LONG code = registry.createKey(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                   nullptr, &key, nullptr);
-    if (code != ERROR_SUCCESS) return failed(L"Could not open", code);
-    code = registry.setValue(key, kValueName, 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(command.c_str()),
-                             static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-    registry.closeKey(key);
-    if (code != ERROR_SUCCESS) return failed(L"Could not write to", code);
-    return {true, L"RuviaMascot now starts when you sign in (" + std::wstring(kWhere) +
-                      L"\\" + kValueName + L" = " + command + L")."};
+    return withRunKey([&](const Registry& registry, HKEY key) -> AutostartResult {
+        const auto* bytes = reinterpret_cast<const BYTE*>(command.c_str());
+        const auto size = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
+        const LONG code = registry.setValue(key, kValueName, 0, REG_SZ, bytes, size);
+        if (code != ERROR_SUCCESS) return failed(L"Could not write to", code);
+        return {true, L"RuviaMascot now starts when you sign in (" + std::wstring(kWhere) +
+                          L"\\" + kValueName + L" = " + command + L")."};
+    });
 }
 
 AutostartResult removeAutostart() {
-    const Registry registry;
-    if (!registry.usable()) return {false, L"This Windows has no registry functions in kernel32."};
-    HKEY key = nullptr;
-    LONG code = registry.createKey(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                   nullptr, &key, nullptr);
-    if (code != ERROR_SUCCESS) return failed(L"Could not open", code);
-    code = registry.deleteValue(key, kValueName);
-    registry.closeKey(key);
-    if (code == ERROR_FILE_NOT_FOUND)
-        return {true, L"RuviaMascot was not set to start when you sign in: nothing to remove."};
-    if (code != ERROR_SUCCESS) return failed(L"Could not delete the value in", code);
-    return {true, L"RuviaMascot no longer starts when you sign in."};
+    return withRunKey([](const Registry& registry, HKEY key) -> AutostartResult {
+        const LONG code = registry.deleteValue(key, kValueName);
+        if (code == ERROR_FILE_NOT_FOUND)
+            return {true, L"RuviaMascot was not set to start when you sign in: nothing to remove."};
+        if (code != ERROR_SUCCESS) return failed(L"Could not delete the value in", code);
+        return {true, L"RuviaMascot no longer starts when you sign in."};
+    });
 }
 
 }  // namespace ruvia::platform::win32
