@@ -26,11 +26,11 @@ struct MaskedSprite {
 MaskedSprite cut(const core::XpmPicture& picture) {
     const int w = picture.image.width;
     const int h = picture.image.height;
-    MaskedSprite out{core::Image(w, h, core::kBlack), core::Image(w, h, core::kBlack)};
+    MaskedSprite out{core::Image(w, h, core::kTransparent), core::Image(w, h, core::kMaskSolid)};
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             if (picture.isTransparent(x, y))
-                out.mask.at(x, y) = core::kWhite;
+                out.mask.at(x, y) = core::kMaskSeeThrough;
             else
                 out.sprite.at(x, y) = picture.image.at(x, y);
         }
@@ -57,11 +57,7 @@ Art load() {
     art.portrait = poses[0].sprite;
     art.portraitMask = poses[0].mask;
 
-    const core::XpmPicture icon = core::parseXpm(icon_xpm);
-    art.icon = core::Image(icon.image.width, icon.image.height, 0);
-    for (int y = 0; y < icon.image.height; ++y)
-        for (int x = 0; x < icon.image.width; ++x)
-            if (!icon.isTransparent(x, y)) art.icon.at(x, y) = 0xFF000000u | icon.image.at(x, y);
+    art.icon = core::parseXpm(icon_xpm).image;
     return art;
 }
 

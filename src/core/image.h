@@ -1,4 +1,6 @@
-// A 32-bit xRGB image (0x00RRGGBB per pixel), the pixel format of every surface.
+// A 32-bit ARGB image (0xAARRGGBB per pixel), the pixel format of every surface. Alpha is
+// 0xFF (opaque) or 0x00 (transparent, and then the colour bits are 0 too), so the raster
+// operations carry it along with the colour.
 #pragma once
 
 #include <cstddef>
@@ -7,9 +9,21 @@
 
 namespace ruvia::core {
 
-constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
-constexpr uint32_t kBlack = 0x000000;
-constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kOpaque = 0xFF000000u;
+constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
+    return kOpaque | (r << 16) | (g << 8) | b;
+}
+constexpr uint32_t kBlack = rgb(0, 0, 0);
+constexpr uint32_t kWhite = rgb(0xFF, 0xFF, 0xFF);
+// A background with nothing behind it to show: where the desktop is composited, the
+// window is see-through there.
+constexpr uint32_t kTransparent = 0x00000000u;
+// Masks: every bit set where the scene shows through (AND keeps the scene), every bit
+// clear where the object covers it (the sprite's opaque pixel is XORed onto zero).
+constexpr uint32_t kMaskSeeThrough = 0xFFFFFFFFu;
+constexpr uint32_t kMaskSolid = 0x00000000u;
+
+constexpr bool isOpaque(uint32_t pixel) { return (pixel & kOpaque) == kOpaque; }
 
 // Converts the designer's 0x00BBGGRR colour value to an image pixel.
 constexpr uint32_t pixelFromColorRef(uint32_t bgr) {

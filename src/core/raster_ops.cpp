@@ -31,7 +31,7 @@ int32_t bitBlt(Image& dst, int x, int y, int w, int h, const Image& src, int sx,
         uint32_t* d = dst.pixels.data() + static_cast<std::size_t>(y + row) * dst.width + x + left;
         const uint32_t* s =
             src.pixels.data() + static_cast<std::size_t>(sy + row) * src.width + sx + left;
-        for (int col = left; col < right; ++col, ++d, ++s) *d = combine(*d, *s, rop) & 0xFFFFFF;
+        for (int col = left; col < right; ++col, ++d, ++s) *d = combine(*d, *s, rop);
     }
     return 1;
 }

@@ -45,11 +45,11 @@ struct Colour {
 };
 
 Colour parseColour(std::string_view value, size_t line) {
-    if (equalsNoCase(value, "None")) return {kBlack, true};
+    if (equalsNoCase(value, "None")) return {kTransparent, true};
     uint32_t rgb = 0;
     if (value.size() == 7 && value[0] == '#') {
         const auto [end, ec] = std::from_chars(value.data() + 1, value.data() + 7, rgb, 16);
-        if (ec == std::errc() && end == value.data() + 7) return {rgb, false};
+        if (ec == std::errc() && end == value.data() + 7) return {kOpaque | rgb, false};
     }
     fail(line, "colour '" + std::string(value) + "' is neither #RRGGBB nor None");
 }

@@ -12,7 +12,7 @@
 namespace ruvia::core {
 
 struct XpmPicture {
-    Image image;                       // pixels of "None" are black
+    Image image;                       // opaque; pixels of "None" are transparent
     std::vector<uint8_t> transparent;  // 1 where the pixel is "None", row by row
 
     bool isTransparent(int x, int y) const {

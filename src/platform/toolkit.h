@@ -41,7 +41,7 @@ public:
                             MessageBoxStyle style) = 0;
 
     // The user's current colour for system colour values, plain colours unchanged;
-    // the result is 0x00RRGGBB, the pixel format of core::Image.
+    // the result is an opaque pixel of core::Image.
     virtual uint32_t resolveColor(OleColor color) const = 0;
 
     // Ends the program: the event loop returns as soon as control gets back to it.

@@ -10,6 +10,9 @@
 using namespace ruvia;
 using core::Image;
 using core::kBlack;
+using core::kMaskSeeThrough;
+using core::kMaskSolid;
+using core::kTransparent;
 using core::kWhite;
 
 namespace {
@@ -18,12 +21,12 @@ struct Box {
     int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
 };
 
-// Bounding box of the pixels where the mask is black.
+// Bounding box of the pixels where the mask is solid.
 Box opaqueBox(const Image& mask) {
     Box box;
     for (int y = 0; y < mask.height; ++y)
         for (int x = 0; x < mask.width; ++x)
-            if (mask.at(x, y) == kBlack) {
+            if (mask.at(x, y) == kMaskSolid) {
                 box.left = std::min(box.left, x);
                 box.right = std::max(box.right, x);
                 box.top = std::min(box.top, y);
@@ -38,7 +41,7 @@ double meanOpaqueColumn(const Image& mask, int from, int to) {
     int count = 0;
     for (int y = from; y <= to; ++y)
         for (int x = 0; x < mask.width; ++x)
-            if (mask.at(x, y) == kBlack) sum += x, ++count;
+            if (mask.at(x, y) == kMaskSolid) sum += x, ++count;
     return count ? sum / count : -1;
 }
 
@@ -80,17 +83,15 @@ TEST(ImageList, EveryPairObeysTheMaskRule) {
         for (int y = 0; y < mask.height; ++y)
             for (int x = 0; x < mask.width; ++x) {
                 const uint32_t m = mask.at(x, y);
-                ASSERT_TRUE(m == kBlack || m == kWhite)
+                ASSERT_TRUE(m == kMaskSolid || m == kMaskSeeThrough)
                     << "mask " << maskIndex << " at " << x << "," << y << " is " << std::hex << m;
-                if (m == kWhite) {
+                if (m == kMaskSeeThrough) {
                     ++clear;
-                    EXPECT_EQ(sprite.at(x, y), kBlack) << "sprite " << spriteIndex << " at " << x << "," << y;
+                    EXPECT_EQ(sprite.at(x, y), kTransparent) << "sprite " << spriteIndex << " at " << x << "," << y;
                 } else {
                     ++opaque;
-                    // Dark parts are near-black: pure black is kept for the empty background.
-                    EXPECT_NE(sprite.at(x, y), kBlack) << "sprite " << spriteIndex << " at " << x << "," << y;
+                    EXPECT_TRUE(core::isOpaque(sprite.at(x, y))) << "sprite " << spriteIndex << " at " << x << "," << y;
                 }
-                EXPECT_EQ(sprite.at(x, y) >> 24, 0u) << "sprite " << spriteIndex;
             }
         EXPECT_GT(opaque, 0) << "pair " << spriteIndex;
         EXPECT_GT(clear, 0) << "pair " << spriteIndex;
@@ -102,13 +103,14 @@ TEST(ImageList, CompositingShowsTheSceneAroundTheSpriteAndTheSpriteOnIt) {
     for (const auto& [spriteIndex, maskIndex] : kPairs) {
         const Image& sprite = assets::imageListFrame(spriteIndex);
         const Image& mask = assets::imageListFrame(maskIndex);
-        for (uint32_t scene : {0x000000u, 0xFFFFFFu, 0x3A6EA5u}) {
+        // Captured backgrounds, and the transparent one of a composited desktop.
+        for (uint32_t scene : {kBlack, kWhite, core::rgb(0x3A, 0x6E, 0xA5), kTransparent}) {
             Image dst(sprite.width, sprite.height, scene);
             core::bitBlt(dst, 0, 0, sprite.width, sprite.height, mask, 0, 0, core::RasterOp::SrcAnd);
             core::bitBlt(dst, 0, 0, sprite.width, sprite.height, sprite, 0, 0, core::RasterOp::SrcInvert);
             for (int y = 0; y < dst.height; ++y)
                 for (int x = 0; x < dst.width; ++x)
-                    ASSERT_EQ(dst.at(x, y), mask.at(x, y) == kWhite ? scene : sprite.at(x, y))
+                    ASSERT_EQ(dst.at(x, y), mask.at(x, y) == kMaskSeeThrough ? scene : sprite.at(x, y))
                         << "pair " << spriteIndex << " at " << x << "," << y;
         }
     }
@@ -124,7 +126,7 @@ TEST(Character, SilhouetteRunsFromTheSecondRowToTheBottomUnderTheString) {
         EXPECT_LE(box.right, 31);
         // The string ends at column 14 of row 0: the top of her head must be there.
         bool headUnderString = false;
-        for (int x = 13; x <= 16; ++x) headUnderString |= mask.at(x, 1) == kBlack;
+        for (int x = 13; x <= 16; ++x) headUnderString |= mask.at(x, 1) == kMaskSolid;
         EXPECT_TRUE(headUnderString) << "pose frame " << spriteIndex;
     }
 }
@@ -154,9 +156,10 @@ TEST(Character, RightHandEdgeIsCheckered) {
         int checkered = 0;
         for (int y = 2; y < 55; ++y) {
             int x = mask.width - 1;
-            while (x >= 0 && mask.at(x, y) == kWhite) --x;
+            while (x >= 0 && mask.at(x, y) == kMaskSeeThrough) --x;
             if (x < 0 || !nearBlack(sprite.at(x, y))) continue;
-            if (mask.at(x, y - 1) == kWhite && mask.at(x, y + 1) == kWhite) ++checkered;
+            if (mask.at(x, y - 1) == kMaskSeeThrough && mask.at(x, y + 1) == kMaskSeeThrough)
+                ++checkered;
         }
         EXPECT_GE(checkered, 15) << "pose frame " << spriteIndex;
     }
@@ -176,9 +179,9 @@ TEST(Pin, IsGoldWithWhiteHighlights) {
     int gold = 0, white = 0;
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
-            if (mask.at(x, y) != kBlack) continue;
+            if (mask.at(x, y) != kMaskSolid) continue;
             const uint32_t p = sprite.at(x, y);
-            const int r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
             white += p == kWhite;
             gold += r > 0x90 && g > 0x60 && b < g && g < r;
         }
@@ -219,7 +222,7 @@ TEST(Portrait, IsTheHangingPoseOnATransparentBackground) {
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 32; ++x) {
             ASSERT_EQ(mask.at(x, y), spriteMask.at(x, y)) << x << "," << y;
-            if (mask.at(x, y) == kBlack) {
+            if (mask.at(x, y) == kMaskSolid) {
                 ASSERT_EQ(portrait.at(x, y), sprite.at(x, y)) << x << "," << y;
             }
         }

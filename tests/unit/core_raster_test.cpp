@@ -17,7 +17,7 @@ Image pattern(int w, int h) {
 }  // namespace
 
 TEST(BitBlt, RasterOpsCombinePixelByPixel) {
-    const uint32_t d = 0x12F0A5, s = 0x3C0FFF;
+    const uint32_t d = 0xF012F0A5, s = 0x3C3C0FFF;  // all four bytes, alpha included
     const std::pair<RasterOp, uint32_t> cases[] = {
         {RasterOp::SrcCopy, s}, {RasterOp::SrcAnd, d & s}, {RasterOp::SrcInvert, d ^ s}};
     for (const auto& [rop, expected] : cases) {
@@ -31,16 +31,17 @@ TEST(BitBlt, RasterOpsCombinePixelByPixel) {
 }
 
 TEST(BitBlt, MaskThenSpriteShowsSpriteWhereOpaqueAndSceneElsewhere) {
-    // 2 x 1: left pixel transparent (mask white, sprite black), right opaque.
-    Image mask(2, 1, kWhite), sprite(2, 1, kBlack);
-    mask.at(1, 0) = kBlack;
-    sprite.at(1, 0) = 0x000006;
-    for (uint32_t scene : {0x000000u, 0xFFFFFFu, 0x7F3311u}) {
+    // 2 x 1: the left pixel lets the scene through, the right one is a nearly black sprite
+    // pixel; a captured (opaque) scene and a see-through one alike, alpha included.
+    Image mask(2, 1, kMaskSeeThrough), sprite(2, 1, kTransparent);
+    mask.at(1, 0) = kMaskSolid;
+    sprite.at(1, 0) = rgb(0, 0, 6);
+    for (uint32_t scene : {kBlack, kWhite, rgb(0x7F, 0x33, 0x11), kTransparent}) {
         Image dst(2, 1, scene);
         bitBlt(dst, 0, 0, 2, 1, mask, 0, 0, RasterOp::SrcAnd);
         bitBlt(dst, 0, 0, 2, 1, sprite, 0, 0, RasterOp::SrcInvert);
-        EXPECT_EQ(dst.at(0, 0), scene);
-        EXPECT_EQ(dst.at(1, 0), 0x000006u);
+        EXPECT_EQ(dst.at(0, 0), scene) << std::hex << scene;
+        EXPECT_EQ(dst.at(1, 0), 0xFF000006u) << std::hex << scene;
     }
 }
 

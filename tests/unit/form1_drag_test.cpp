@@ -48,7 +48,7 @@ TEST_F(PinDrag, MovesTheWindowRecapturesAndRestartsTheSwing) {
         for (int x = 0; x < mask.width; ++x)
             if (p.form.PicMain.contains(x0 + x, y0 + y))
                 ASSERT_EQ(p.form.PicMain.at(x0 + x, y0 + y),
-                          mask.at(x, y) == core::kBlack ? sprite.at(x, y)
+                          mask.at(x, y) == core::kMaskSolid ? sprite.at(x, y)
                                                         : p.form.PicTemp.at(x0 + x, y0 + y))
                     << x << "," << y;
 }

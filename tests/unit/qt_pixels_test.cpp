@@ -55,41 +55,44 @@ TEST(QtPixels, DeviceGrabsAreSampledAtLogicalPixelCentres) {
 
 TEST(QtPixels, ImagesCrossToQtAndBackUnchanged) {
     core::Image img(3, 2);
-    img.pixels = {0x000000, 0xFFFFFF, 0x123456, 0xFF0000, 0x00FF00, 0x0000FF};
-    const QImage q = toQImage(img);
+    img.pixels = {0xFF000000, 0xFFFFFFFF, 0xFF123456, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
+    const QImage q = toOpaqueQImage(img);
     EXPECT_EQ(q.format(), QImage::Format_RGB32);
-    // Format_RGB32 requires an opaque top byte; painting relies on it.
-    for (int y = 0; y < q.height(); ++y)
-        for (int x = 0; x < q.width(); ++x) EXPECT_EQ(qAlpha(q.pixel(x, y)), 255);
     EXPECT_EQ(fromQImage(q), img);
-    // Other formats come back as plain pixels, alpha dropped.
+    // Format_RGB32 requires an opaque top byte, also for a pixel that is transparent.
+    core::Image seeThrough = img;
+    seeThrough.pixels[0] = core::kTransparent;
+    EXPECT_EQ(qAlpha(toOpaqueQImage(seeThrough).pixel(0, 0)), 255);
+    // Other formats come back as opaque pixels.
     EXPECT_EQ(fromQImage(q.convertToFormat(QImage::Format_ARGB32_Premultiplied)), img);
     EXPECT_EQ(fromQImage(q.convertToFormat(QImage::Format_RGB888)), img);
 }
 
-TEST(QtPixels, TheIconKeepsItsAlpha) {
-    core::Image icon(2, 1);
-    icon.pixels = {0x00FF0000, 0xFF00FF00};
-    const QImage q = toQImageWithAlpha(icon);
+TEST(QtPixels, AlphaCrossesToQt) {
+    core::Image image(3, 1);
+    image.pixels = {core::kTransparent, 0xFF00FF00, 0x80FF0000};
+    const QImage q = toQImage(image);
     EXPECT_EQ(qAlpha(q.pixel(0, 0)), 0);
     EXPECT_EQ(q.pixel(1, 0), 0xFF00FF00u);
+    // Stored premultiplied: half-transparent red is half red.
+    EXPECT_EQ(reinterpret_cast<const uint32_t*>(q.constScanLine(0))[2], 0x80800000u);
 }
 
 TEST(QtPixels, DesignColoursResolveToPixels) {
-    const SystemPalette palette{0xF0F0F0, 0x101010, 0x202020};
+    const SystemPalette palette{0xFFF0F0F0, 0xFF101010, 0xFF202020};
     struct Case {
         platform::OleColor color;
         uint32_t pixel;
     };
     const Case cases[] = {
-        {0x0000FF, 0xFF0000},                    // plain red, written 0x00BBGGRR
-        {0x0064B4, 0xB46400},                    // the string's colour
-        {0xFFFFFF, 0xFFFFFF},
-        {0x01FF0000, 0x0000FF},                  // a stray top byte is not a system colour
-        {platform::kWindowBackground, 0xF0F0F0},
-        {platform::kWindowText, 0x101010},
-        {platform::kButtonText, 0x202020},
-        {platform::systemColor(1), 0x000000},    // one the forms never use
+        {0x0000FF, 0xFFFF0000},                  // plain red, written 0x00BBGGRR
+        {0x0064B4, 0xFFB46400},                  // the string's colour
+        {0xFFFFFF, 0xFFFFFFFF},
+        {0x01FF0000, 0xFF0000FF},                // a stray top byte is not a system colour
+        {platform::kWindowBackground, 0xFFF0F0F0},
+        {platform::kWindowText, 0xFF101010},
+        {platform::kButtonText, 0xFF202020},
+        {platform::systemColor(1), 0xFF000000},  // one the forms never use
     };
     for (const Case& c : cases)
         EXPECT_EQ(resolveOleColor(c.color, palette), c.pixel) << std::hex << c.color;

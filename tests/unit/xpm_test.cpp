@@ -12,7 +12,7 @@ TEST(Xpm, ReadsColoursAndTransparencyWithOneCharacterPerPixel) {
     const XpmPicture p = parseXpm(xpm);
     ASSERT_EQ(p.image.width, 3);
     ASSERT_EQ(p.image.height, 2);
-    EXPECT_EQ(p.image.pixels, (std::vector<uint32_t>{0xFF8000, 0x0000FE, kBlack, kBlack, 0x0000FE, 0xFF8000}));
+    EXPECT_EQ(p.image.pixels, (std::vector<uint32_t>{0xFFFF8000, 0xFF0000FE, kTransparent, kTransparent, 0xFF0000FE, 0xFFFF8000}));
     EXPECT_EQ(p.transparent, (std::vector<uint8_t>{0, 0, 1, 1, 0, 0}));
     EXPECT_TRUE(p.isTransparent(2, 0));
     EXPECT_FALSE(p.isTransparent(2, 1));
@@ -21,7 +21,7 @@ TEST(Xpm, ReadsColoursAndTransparencyWithOneCharacterPerPixel) {
 TEST(Xpm, ReadsTwoCharactersPerPixelAndAnyCaseOfNone) {
     const char* const xpm[] = {"2 1 2 2", "..\tc\tNONE", ".a c #000006", ".a.."};
     const XpmPicture p = parseXpm(xpm);
-    EXPECT_EQ(p.image.pixels, (std::vector<uint32_t>{0x000006, kBlack}));
+    EXPECT_EQ(p.image.pixels, (std::vector<uint32_t>{0xFF000006, kTransparent}));
     EXPECT_EQ(p.transparent, (std::vector<uint8_t>{0, 1}));
 }
 

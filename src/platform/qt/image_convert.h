@@ -7,13 +7,13 @@
 
 namespace ruvia::platform::qt {
 
-// An opaque picture: 0x00RRGGBB pixels become Format_RGB32 (whose top byte must be 0xFF).
+// The picture with its alpha, as Format_ARGB32_Premultiplied (what Qt paints fastest).
 QImage toQImage(const core::Image& image);
 
-// A picture whose top byte is alpha (the window icon) as Format_ARGB32.
-QImage toQImageWithAlpha(const core::Image& image);
+// The picture on an opaque surface: alpha is ignored, Format_RGB32.
+QImage toOpaqueQImage(const core::Image& image);
 
-// Any QImage as 0x00RRGGBB pixels; alpha is dropped.
+// Any QImage as opaque core::Image pixels; alpha is dropped.
 core::Image fromQImage(const QImage& image);
 
 }  // namespace ruvia::platform::qt

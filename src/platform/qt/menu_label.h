@@ -14,7 +14,7 @@ class MenuLabel : public QLabel {
 public:
     explicit MenuLabel(QWidget* parent);
 
-    // Colours as 0x00RRGGBB pixels; an opaque label fills its rectangle.
+    // Colours as core::Image pixels; an opaque label fills its rectangle.
     void setColors(uint32_t fore, uint32_t back, bool opaque);
 
     std::function<void()> onMouseMove;

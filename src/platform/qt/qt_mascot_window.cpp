@@ -6,6 +6,7 @@
 #include "platform/qt/mouse_buttons.h"
 #include "platform/qt/pointer_move_loop.h"
 #include "platform/qt/screen_grab.h"
+#include "platform/qt/x11_expose_bursts.h"
 #include "platform/qt/x11_withdraw_wait.h"
 
 #include <QGuiApplication>
@@ -46,7 +47,15 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
     widget_->setWindowTitle(QStringLiteral("RuviaMascot"));
     reportedWidth_ = widget_->width();
     reportedHeight_ = widget_->height();
-    widget_->onExpose = [this](bool anythingExposed) { exposed(anythingExposed); };
+    if (x11Connection() != nullptr) {
+        // On X the server's bursts tell a show's exposes from a later uncover exactly.
+        exposeGate_ = ExposeGate(ExposeSource::ServerBurst);
+        exposeBursts_ = std::make_unique<X11ExposeBursts>(
+            [this] { return static_cast<uint32_t>(widget_->windowHandle()->winId()); },
+            [this] { exposed(true); });
+    } else {
+        widget_->onExpose = [this](bool anythingExposed) { exposed(anythingExposed); };
+    }
     widget_->onPress = [this](QMouseEvent& e) { pressed(e); };
     widget_->onRelease = [this](QMouseEvent& e) { released(e); };
     widget_->onResized = [this](QSize size) {
@@ -127,7 +136,7 @@ void QtMascotWindow::hide() {
 
 bool QtMascotWindow::isVisible() const { return widget_->isVisible(); }
 
-void QtMascotWindow::present(const core::Image& frame) { widget_->setFrame(toQImage(frame)); }
+void QtMascotWindow::present(const core::Image& frame) { widget_->setFrame(toOpaqueQImage(frame)); }
 
 bool QtMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
     // Other window systems (Wayland) do not let a program read the screen.

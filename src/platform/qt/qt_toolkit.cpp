@@ -17,10 +17,12 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <cstdio>
+
 namespace ruvia::platform::qt {
 namespace {
 
-uint32_t pixelOf(const QColor& c) { return c.rgb() & 0x00FFFFFFu; }
+uint32_t pixelOf(const QColor& c) { return c.rgb() | 0xFF000000u; }
 
 }  // namespace
 
@@ -28,7 +30,7 @@ QtToolkit::QtToolkit()
     : activation_(std::make_unique<DeactivationWatch>()),
       instanceLock_(std::make_unique<InstanceLock>()) {
     // Every window of the program, the message box included, carries her icon.
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(toQImageWithAlpha(assets::icon()))));
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(toQImage(assets::icon()))));
 }
 
 QtToolkit::~QtToolkit() = default;
@@ -66,7 +68,19 @@ std::vector<PixelRect> QtToolkit::screens() const {
     return out;
 }
 
-bool QtToolkit::previousInstanceRunning() { return !instanceLock_->claim(); }
+bool QtToolkit::previousInstanceRunning() {
+    switch (instanceLock_->claim()) {
+        case LockClaim::Claimed:
+            return false;
+        case LockClaim::HeldElsewhere:
+            return true;
+        case LockClaim::Unavailable:
+            break;
+    }
+    // Better two copies than none: only a copy that really runs refuses the start.
+    std::fprintf(stderr, "ruvia-mascot: %s; starting anyway\n", instanceLock_->problem().c_str());
+    return false;
+}
 
 void QtToolkit::messageBox(const std::string& text, const std::string& title,
                            MessageBoxStyle) {

@@ -10,7 +10,7 @@ uint32_t resolveOleColor(OleColor color, const SystemPalette& palette) {
         case kWindowBackground: return palette.windowBackground;
         case kWindowText: return palette.windowText;
         case kButtonText: return palette.buttonText;
-        default: return 0x000000;
+        default: return core::kBlack;
     }
 }
 

@@ -8,11 +8,11 @@
 
 namespace ruvia::platform::qt {
 
-// The user's colours that the forms name, as 0x00RRGGBB pixels.
+// The user's colours that the forms name, as opaque 0xFFRRGGBB pixels.
 struct SystemPalette {
-    uint32_t windowBackground = 0xFFFFFF;
-    uint32_t windowText = 0x000000;
-    uint32_t buttonText = 0x000000;
+    uint32_t windowBackground = 0xFFFFFFFF;
+    uint32_t windowText = 0xFF000000;
+    uint32_t buttonText = 0xFF000000;
 };
 
 // Plain 0x00BBGGRR colours are converted to pixels; system colours come from the palette

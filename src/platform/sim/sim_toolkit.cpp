@@ -40,10 +40,10 @@ void SimToolkit::messageBox(const std::string& text, const std::string& title,
 
 uint32_t simSystemColor(int index) {
     switch (index) {
-    case 5: return 0xFFFFFF;     // window background
-    case 8: return 0x000000;     // window text
-    case 0x12: return 0x000000;  // button text
-    default: return 0xC0C0C0;
+    case 5: return core::kWhite;     // window background
+    case 8: return core::kBlack;     // window text
+    case 0x12: return core::kBlack;  // button text
+    default: return core::rgb(0xC0, 0xC0, 0xC0);
     }
 }
 

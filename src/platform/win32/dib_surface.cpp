@@ -78,7 +78,7 @@ void DibSurface::copyTo(core::Image& dst, int width, int height) const {
     const int h = std::min({height, height_, dst.height});
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            dst.at(x, y) = bits_[static_cast<size_t>(y) * width_ + x] & 0x00FFFFFFu;
+            dst.at(x, y) = bits_[static_cast<size_t>(y) * width_ + x] | 0xFF000000u;
 }
 
 }  // namespace ruvia::platform::win32

@@ -1,5 +1,5 @@
 // Win32 backend: a 32-bit top-down DIB section with a memory DC of its own. Its pixels
-// are laid out like core::Image's (0x00RRGGBB, rows top to bottom), so frames go in and
+// are laid out like core::Image's (0xAARRGGBB, rows top to bottom), so frames go in and
 // out with a copy. No <windows.h> here.
 #pragma once
 

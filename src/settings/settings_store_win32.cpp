@@ -32,7 +32,7 @@ std::optional<core::SavedPosition> readSavedPosition(const std::filesystem::path
 }
 
 std::string writeSavedPosition(const std::filesystem::path& file, float left, float top,
-                               MissingFolder folder) {
+                               MissingFolder missing) {
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(file, ec);
     const std::filesystem::path target = ec ? file : full;
@@ -46,7 +46,7 @@ std::string writeSavedPosition(const std::filesystem::path& file, float left, fl
                reason;
     };
 
-    if (folder == MissingFolder::Create) {
+    if (missing == MissingFolder::Create) {
         std::filesystem::create_directories(target.parent_path(), ec);
         if (ec) return failure("cannot create its folder", ec.message());
     }
