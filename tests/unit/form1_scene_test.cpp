@@ -118,7 +118,7 @@ TEST_F(Scene, ARepaintRequestCapturesOnceAndTheShowAfterItDoesNotCaptureAgain) {
     expectSprite(f.PicMain, 54, 0, 8, 7);
     expectSprite(f.PicMain, 46, 94, 2, 1);
     EXPECT_EQ(std::tuple(f.Line1.X2, f.Line1.Y2), std::tuple(60.0f, 94.0f));
-    EXPECT_EQ(p.window().shownFrame().at(60, 50), 0xB46400u);
+    EXPECT_EQ(p.window().shownFrame().at(60, 50), 0xFFB46400u);
     expectBackgroundOutside(f, {46, 94, 32, 56});
 }
 
@@ -138,7 +138,7 @@ TEST_F(Scene, ARepaintMidSwingShowsHerWhereSheIsInHerPose) {
         bool all = true;
         for (int j = 0; j < mask.height && all; ++j)
             for (int i = 0; i < mask.width && all; ++i)
-                if (mask.at(i, j) == core::kBlack && shown.contains(x + i, y + j))
+                if (mask.at(i, j) == core::kMaskSolid && shown.contains(x + i, y + j))
                     all = shown.at(x + i, y + j) == sprite.at(i, j);
         if (all) pose = candidate;
     }
@@ -157,7 +157,7 @@ TEST_F(Scene, TheTickDrawsThePinOverHerTheRedrawsDrawHerOverThePin) {
         const core::Image& shown = f.PicMain;  // the string is not drawn into it
         for (int y = 0; y < mask.height; ++y)
             for (int x = 0; x < mask.width; ++x)
-                if (mask.at(x, y) == core::kBlack && shown.contains(x0 + x, y0 + y) &&
+                if (mask.at(x, y) == core::kMaskSolid && shown.contains(x0 + x, y0 + y) &&
                     shown.at(x0 + x, y0 + y) != sprite.at(x, y))
                     return false;
         return true;
