@@ -22,9 +22,11 @@ std::filesystem::path absoluteWhileItExists(std::filesystem::path file) {
 
 }  // namespace
 
-Form1::Form1(platform::Toolkit& toolkit, std::filesystem::path settingsFile)
+Form1::Form1(platform::Toolkit& toolkit, std::filesystem::path settingsFile,
+             settings::MissingFolder settingsFolder)
     : toolkit_(toolkit),
       settingsFile_(absoluteWhileItExists(std::move(settingsFile))),
+      settingsFolder_(settingsFolder),
       window_(toolkit.createMascotWindow()) {
     Timer1 = toolkit_.createTimer();
     Timer1->onTick = [this] { Timer1_Timer(); };

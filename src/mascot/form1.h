@@ -6,6 +6,7 @@
 #include "core/swing.h"
 #include "mascot/form1_design.h"
 #include "platform/toolkit.h"
+#include "settings/settings_store.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -22,7 +23,8 @@ public:
     // `settingsFile` is where the position is kept; relative names resolve in the
     // current directory at the moment of the read or write.
     explicit Form1(platform::Toolkit& toolkit,
-                   std::filesystem::path settingsFile = kSettingsFileName);
+                   std::filesystem::path settingsFile = kSettingsFileName,
+                   settings::MissingFolder settingsFolder = settings::MissingFolder::Report);
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -97,6 +99,7 @@ private:
 
     platform::Toolkit& toolkit_;
     std::filesystem::path settingsFile_;
+    settings::MissingFolder settingsFolder_;
     std::unique_ptr<platform::MascotWindow> window_;
     std::unique_ptr<menu::Form2> form2_;  // created on its first showing
     float sceneScaleWidth_ = 0.0f;  // the window's ScaleWidth as last set by the layout
