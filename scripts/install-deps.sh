@@ -4,11 +4,12 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build ccache pkg-config
+  g++ cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick
   fonts-ipafont-gothic python3
+  zlib1g-dev desktop-file-utils appstream dpkg-dev file
 )
 if [ "${RUVIA_WITH_WINDOWS:-1}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine)

@@ -27,7 +27,8 @@ struct MenuOwner {
 
 class Form2 {
 public:
-    Form2(platform::Toolkit& toolkit, MenuOwner owner, settings::SettingsPath settingsFile);
+    Form2(platform::Toolkit& toolkit, MenuOwner owner, settings::SettingsPath settingsFile,
+          settings::MissingFolder settingsFolder = settings::MissingFolder::Report);
 
     // Modeless, above its owner; the first call creates the window and runs Form_Load.
     void Show();
@@ -56,6 +57,7 @@ private:
     platform::Toolkit& toolkit_;
     MenuOwner owner_;
     settings::SettingsPath settingsFile_;
+    settings::MissingFolder settingsFolder_;
     std::unique_ptr<platform::MenuWindow> window_;
 };
 

@@ -86,6 +86,25 @@ std::wstring finalTarget(const std::wstring& file) {
     return path;
 }
 
+std::wstring folderOf(const std::wstring& file) {
+    const size_t slash = file.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : file.substr(0, slash);
+}
+
+// Every missing folder of the path, outermost first; ERROR_SUCCESS when all exist.
+DWORD createFolders(const std::wstring& folder) {
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_SUCCESS : ERROR_DIRECTORY;
+    const std::wstring parent = folderOf(folder);
+    if (parent != folder && parent != L"." && !parent.empty() && parent.back() != L':') {
+        if (const DWORD error = createFolders(parent); error != ERROR_SUCCESS) return error;
+    }
+    if (CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+        return ERROR_SUCCESS;
+    return GetLastError();
+}
+
 bool writeAll(HANDLE h, const std::string& text) {
     DWORD done = 0;
     while (done < text.size()) {
@@ -150,8 +169,14 @@ std::optional<core::SavedPosition> readSavedPosition(const SettingsPath& file) {
     return core::parseSettingsLine(text);
 }
 
-std::string writeSavedPosition(const SettingsPath& file, float left, float top) {
+std::string writeSavedPosition(const SettingsPath& file, float left, float top,
+                               MissingFolder missing) {
     const std::wstring target = finalTarget(file.native());
+    if (missing == MissingFolder::Create) {
+        if (const DWORD error = createFolders(folderOf(target)); error != ERROR_SUCCESS)
+            return "Could not save the mascot's position to " + file.utf8() +
+                   ": cannot create its folder: " + reasonFor(error);
+    }
     std::wstring temporaryName;
     FileHandle out(createUniqueTemporary(target, temporaryName));
     auto failure = [&](const std::string& what, DWORD error) {
@@ -164,9 +189,7 @@ std::string writeSavedPosition(const SettingsPath& file, float left, float top) 
     };
     if (!out.ok()) {
         const DWORD error = GetLastError();
-        const size_t slash = target.find_last_of(L"\\/");
-        const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
-        return failure("cannot create a file in " + narrow(folder), error);
+        return failure("cannot create a file in " + narrow(folderOf(target)), error);
     }
     if (!writeAll(out.get(), core::formatSettingsLine(left, top)))
         return failure("cannot write", GetLastError());

@@ -115,6 +115,13 @@ class Desktop:
             self._server = None
         shutil.rmtree(self.tmp, ignore_errors=True)
 
+    @property
+    def server_pid(self) -> int:
+        """The X server's process, for measuring what drawing costs on its side."""
+        if not self._server:
+            raise RuntimeError("the desktop is not running")
+        return self._server.pid
+
     def _private_dir(self, name: str) -> Path:
         path = self.tmp / name
         path.mkdir(mode=0o700)
@@ -268,7 +275,16 @@ class Desktop:
         return found[0]
 
     def window_info(self, window: int) -> WindowInfo:
-        text = self.tool(["xwininfo", "-id", str(window), "-stats", "-tree"])
+        # The mascot's frame comes and goes with each capture: xwininfo may find the
+        # parent it has just named gone. Asking again sees the new one.
+        for attempt in range(5):
+            try:
+                text = self.tool(["xwininfo", "-id", str(window), "-stats", "-tree"])
+                break
+            except RuntimeError as error:
+                if "X Error" not in str(error) or attempt == 4:
+                    raise
+                time.sleep(0.02)
 
         def field(label: str) -> str:
             match = re.search(rf"^\s*{label}:\s+(\S+)", text, re.MULTILINE)
