@@ -19,6 +19,7 @@ namespace {
 constexpr UINT kPaintRequested = WM_APP + 1;  // a repaint, run from the message loop
 constexpr UINT kSizeChanged = WM_APP + 2;
 constexpr UINT kScaleChanged = WM_APP + 3;  // the dpi changed: lay out anew
+constexpr UINT kMoved = WM_APP + 4;
 
 // How long after the window's own show its repaint may still arrive.
 constexpr std::chrono::milliseconds kShowPaintWindow{500};
@@ -31,6 +32,10 @@ constexpr int kClickSlop = 4;
 // How long a move's last place may take to arrive; longer only where the window manager
 // did not put the window where the pointer let go (held at a screen edge).
 constexpr std::chrono::milliseconds kMoveSettleTime{250};
+// How long after a show a place the program did not ask for counts as a stale report
+// (Wine under load applied one of (0, 0) after the first show) rather than the user's
+// move with the window manager's help.
+constexpr std::chrono::milliseconds kPlaceGuardTime{1500};
 // How often a size the program did not ask for is put right before it is let be.
 constexpr int kMaxSizeRepairs = 3;
 
@@ -120,8 +125,10 @@ void Win32MascotWindow::move(int x, int y) {
     placed_.x = x != now.x ? x * f : device.x;
     placed_.y = y != now.y ? y * f : device.y;
     if (hwnd_ == nullptr) return;
+    inResize_ = true;
     SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    inResize_ = false;
 }
 
 void Win32MascotWindow::resize(int width, int height) {
@@ -154,6 +161,16 @@ void Win32MascotWindow::sizeReported() {
     inResize_ = false;
 }
 
+void Win32MascotWindow::placeReported() {
+    const PixelRect d = deviceRect();
+    if ((d.x == placed_.x && d.y == placed_.y) || placeRepairs_ >= kMaxSizeRepairs) return;
+    ++placeRepairs_;
+    inResize_ = true;
+    SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    inResize_ = false;
+}
+
 void Win32MascotWindow::dpiChanged(int dpi, const RECT& suggested) {
     // The window keeps its size in twips: the layout runs anew for the height that
     // gives, so moving back and forth between monitors never makes her grow.
@@ -181,6 +198,8 @@ void Win32MascotWindow::show() {
     if (hwnd_ == nullptr) create();
     if (IsWindowVisible(hwnd_)) return;
     swallowPaintUntil_ = Clock::now() + kShowPaintWindow;
+    guardPlaceUntil_ = Clock::now() + kPlaceGuardTime;
+    placeRepairs_ = 0;
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     // The show's repaint, if it is due already, is handled (and swallowed) right here.
     UpdateWindow(hwnd_);
@@ -293,6 +312,10 @@ void Win32MascotWindow::runMoveLoop() {
     press_.reset();
     const POINT releasedAt = cursorPosition();
     waitUntilAt(before.x + releasedAt.x - pressedAt.x, before.y + releasedAt.y - pressedAt.y);
+    // Where the user put it is the program's place from now on.
+    const PixelRect moved = deviceRect();
+    placed_.x = moved.x;
+    placed_.y = moved.y;
 }
 
 void Win32MascotWindow::waitUntilAt(int x, int y) {
@@ -345,6 +368,13 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
     case WM_SIZE:
         if (!inResize_) PostMessageW(hwnd, kSizeChanged, 0, 0);
         break;
+    case WM_MOVE:
+        if (!inResize_ && !inMoveLoop_ && Clock::now() < guardPlaceUntil_)
+            PostMessageW(hwnd, kMoved, 0, 0);
+        break;
+    case kMoved:
+        placeReported();
+        return 0;
     case kSizeChanged:
         sizeReported();
         return 0;

@@ -60,6 +60,7 @@ private:
     PixelPoint scenePoint(LParam lParam) const;
     void dpiChanged(int dpi, const tagRECT& suggested);
     void sizeReported();
+    void placeReported();
     void waitUntilOffScreen();
     void waitUntilAt(int x, int y);
 
@@ -72,6 +73,8 @@ private:
     DisplayScale scale_;             // of the window once it is made
     core::Image background_;         // the last copy of the screen, device pixels
     int sizeRepairs_ = 0;  // since the program last sized the window
+    int placeRepairs_ = 0;  // since the last show
+    Clock::time_point guardPlaceUntil_{};
     PresentationChoice presentation_;
     bool layered_ = false;  // see-through: WS_EX_LAYERED, frames with per-pixel alpha
     DibSurface frame_;
