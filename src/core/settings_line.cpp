@@ -46,7 +46,9 @@ std::optional<int32_t> readField(std::string_view text, size_t& pos) {
 }  // namespace
 
 std::optional<SavedPosition> parseSettingsLine(std::string_view text) {
-    size_t pos = 0;
+    // Notepad puts a UTF-8 byte-order mark before the text when a user edits the file.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    size_t pos = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
     const auto left = readField(text, pos);
     if (!left) return std::nullopt;
     // A file that ends after the first field has no second one, whatever follows.

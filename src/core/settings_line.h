@@ -14,7 +14,7 @@ struct SavedPosition {
     friend bool operator==(const SavedPosition&, const SavedPosition&) = default;
 };
 
-// Reads the first two fields, separated by a comma or a line break; the rest is ignored.
+// Reads the first two fields (after a UTF-8 byte-order mark, if any), separated by a comma or a line break; the rest is ignored.
 // A field may carry spaces around it and a fraction, which is rounded half to even.
 // Anything else (junk, an empty or missing field, a value outside 32 bits) gives nothing.
 std::optional<SavedPosition> parseSettingsLine(std::string_view text);

@@ -26,11 +26,15 @@ void Form1::SetCap() {
                              core::RasterOp::SrcCopy);
 }
 
+// A repaint at rest gets no tick to bring her back, so she is drawn where she is, as the
+// drag's redraw draws her.
 void Form1::Form_Paint() {
     if (capturing_) return;
     GetCap();
     SetCap();
     setPin();
+    setRuvia(CharX, CharY, shownPose_);
+    SetLine();
     presentScene();
 }
 

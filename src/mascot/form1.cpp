@@ -75,10 +75,10 @@ void Form1::setWidth(float twips) {
 
 void Form1::Show() { window_->show(); }
 
-void Form1::Unload() {
+void Form1::Unload(int exitCode) {
     Timer1->setInterval(0);
     window_->hide();
-    toolkit_.endProgram(0);
+    toolkit_.endProgram(exitCode);
 }
 
 double Form1::sceneScaleHeight() const { return window_->geometry().height; }

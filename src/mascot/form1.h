@@ -55,7 +55,7 @@ public:
     void Show();
 
     // Ends the program, as unloading the last form does.
-    void Unload();
+    void Unload(int exitCode = 0);
 
     // --- form-level state
     int32_t CharY = 0;
@@ -100,6 +100,7 @@ private:
     std::unique_ptr<menu::Form2> form2_;  // created on its first showing
     float sceneScaleWidth_ = 0.0f;  // the window's ScaleWidth as last set by the layout
     bool capturing_ = false;
+    int32_t shownPose_ = 0;  // the pose the scene shows her in
 };
 
 }  // namespace ruvia::mascot

@@ -20,7 +20,8 @@ void Form1::ImgPin1_MouseDown(int16_t Button) {
     GetCap();
     SetCap();
     setPin();
-    setRuvia(CharX, CharY, 0);
+    shownPose_ = 0;
+    setRuvia(CharX, CharY, shownPose_);
     SetLine();
     presentScene();
     Amplitude = core::kRestartAmplitude;
@@ -50,7 +51,7 @@ void Form1::showMenu() {
         form2_ = std::make_unique<menu::Form2>(
             toolkit_,
             menu::MenuOwner{*window_, [this] { Show(); }, [this] { return Left(); },
-                            [this] { return Top(); }, [this] { Unload(); }},
+                            [this] { return Top(); }, [this](int exitCode) { Unload(exitCode); }},
             settingsFile_);
     }
     form2_->Show();

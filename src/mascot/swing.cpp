@@ -18,7 +18,8 @@ void Form1::Timer1_Timer() {
 
     clearScene();
     SetCap();
-    setRuvia(CharX, CharY, static_cast<int32_t>(frame.pose));
+    shownPose_ = static_cast<int32_t>(frame.pose);
+    setRuvia(CharX, CharY, shownPose_);
     setPin();
     SetLine();
     presentScene();

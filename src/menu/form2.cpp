@@ -118,10 +118,11 @@ void Form2::Label2_MouseDown(int16_t Button) {
     }
     const std::string error =
         settings::writeSavedPosition(settingsFile_, owner_.left(), owner_.top());
-    // The position is lost, not the user's trust: say what failed and where, then exit.
+    // The position is lost, not the user's trust: say what failed and where, then exit
+    // with a status that tells a script or session manager so too.
     if (!error.empty()) toolkit_.messageBox(error, kAppTitle, platform::MessageBoxStyle::OkOnly);
     Unload();
-    owner_.unload();
+    owner_.unload(error.empty() ? kExitSaved : kExitSaveFailed);
 }
 
 void Form2::Unload() { Hide(); }

@@ -12,13 +12,17 @@
 
 namespace ruvia::menu {
 
+// The program's exit status after the exit item.
+constexpr int kExitSaved = 0;
+constexpr int kExitSaveFailed = 1;
+
 // What the menu needs of the mascot window that owns it.
 struct MenuOwner {
     platform::MascotWindow& window;
     std::function<void()> show;
     std::function<float()> left;  // twips
     std::function<float()> top;
-    std::function<void()> unload;
+    std::function<void(int exitCode)> unload;
 };
 
 class Form2 {

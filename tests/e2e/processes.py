@@ -134,13 +134,8 @@ class Program:
         needles = {text: text.encode("utf-16-le") for text in texts}
         found = {text: False for text in needles}
         longest = max((len(n) for n in needles.values()), default=0)
-        with open(f"/proc/{self.pid}/maps") as maps, \
-                open(f"/proc/{self.pid}/mem", "rb", buffering=0) as mem:
-            for line in maps:
-                span, perms = line.split()[:2]
-                if not perms.startswith("rw"):
-                    continue
-                start, end = (int(v, 16) for v in span.split("-"))
+        with open(f"/proc/{self.pid}/mem", "rb", buffering=0) as mem:
+            for start, end in self._heap_spans():
                 tail = b""
                 for offset in range(start, end, 1 << 24):
                     try:
@@ -152,6 +147,27 @@ class Program:
                         found[text] = found[text] or needle in block
                     tail = block[-longest:] if longest else b""
         return found
+
+    # No heap of this program comes near it; a sanitizer's shadow memory is terabytes.
+    _LARGEST_HEAP_SPAN = 1 << 30
+
+    def _heap_spans(self) -> list[tuple[int, int]]:
+        """The writable, resident, unnamed (or [heap]) mappings: where the program's own
+        allocations live. Files, stacks and huge reserved regions are left out."""
+        spans: list[tuple[int, int]] = []
+        span = None
+        for line in Path(f"/proc/{self.pid}/smaps").read_text().splitlines():
+            fields = line.split()
+            if re.match(r"^[0-9a-f]+-[0-9a-f]+ ", line):
+                start, end = (int(v, 16) for v in fields[0].split("-"))
+                name = fields[5] if len(fields) > 5 else ""
+                wanted = (fields[1].startswith("rw") and name in ("", "[heap]")
+                          and end - start <= self._LARGEST_HEAP_SPAN)
+                span = (start, end) if wanted else None
+            elif span and fields[0] == "Rss:" and int(fields[1]) > 0:
+                spans.append(span)
+                span = None
+        return spans
 
     def rss_kb(self) -> int:
         """Resident memory from /proc, in kB."""

@@ -309,7 +309,7 @@ class MenuTest(MascotCase):
 
                 self.desktop.activate(box)
                 self.desktop.key("Return")
-                program.wait(10)
+                self.assertNotEqual(program.wait(10), 0, "a failed save reported success")
                 if program.cwd.exists():
                     self.assertEqual(os.listdir(program.cwd), [SETTINGS_FILE])
                     self.assertTrue((program.cwd / SETTINGS_FILE).is_dir())

@@ -17,6 +17,7 @@ TEST(SettingsLine, ReadsTheFirstTwoFields) {
         {"1200,3450,77\r\njunk", SavedPosition{1200, 3450}},
         {"1200.5,3451.5\r\n", SavedPosition{1200, 3452}},  // fractions round half to even
         {"2147483647,-2147483648", SavedPosition{2147483647, INT32_MIN}},
+        {"\xEF\xBB\xBF" "1200,3450\r\n", SavedPosition{1200, 3450}},  // saved by Notepad
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(parseSettingsLine(text), expected) << text;
 }
@@ -27,6 +28,7 @@ TEST(SettingsLine, AnythingButTwoWholeNumbersCountsAsAbsent) {
         ",3450",      "abc",        "12ab,3450",     "1200,34x",      "1e3,5",
         "2147483648,0", "0,-2147483649", "99999999999999999999,1", "--1,2", "1-2,3",
         std::string("\0\x01\xff,\x89PNG", 9), "nan,1", "inf,1", "+,1",
+        "\xEF\xBB\xBF", "\xEF\xBB" "1200,3450", "\xEF\xBB\xBF\xEF\xBB\xBF" "1,2",
     };
     for (const std::string& text : cases) EXPECT_EQ(parseSettingsLine(text), std::nullopt) << text;
 }

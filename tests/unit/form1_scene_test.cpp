@@ -113,13 +113,68 @@ TEST_F(Scene, ARepaintRequestCapturesOnceAndTheShowAfterItDoesNotCaptureAgain) {
     desktop.expose(p.window());
     tick(20);
     EXPECT_EQ(p.window().captures, before + 1);
-    // The repaint shows the background and the pin, without the character.
+    // At rest no tick follows: the repaint itself shows her, the pin and the string.
     const mascot::Form1& f = p.form;
-    core::Image expected = wallpaperBehind(p.window().geometry());
-    EXPECT_NE(f.PicMain, expected);
     expectSprite(f.PicMain, 54, 0, 8, 7);
-    for (int y = 94; y < 150; ++y)
-        for (int x = 46; x < 78; ++x) ASSERT_EQ(f.PicMain.at(x, y), expected.at(x, y));
+    expectSprite(f.PicMain, 46, 94, 2, 1);
+    EXPECT_EQ(std::tuple(f.Line1.X2, f.Line1.Y2), std::tuple(60.0f, 94.0f));
+    EXPECT_EQ(p.window().shownFrame().at(60, 50), 0xB46400u);
+    expectBackgroundOutside(f, {46, 94, 32, 56});
+}
+
+TEST_F(Scene, ARepaintMidSwingShowsHerWhereSheIsInHerPose) {
+    auto& p = start();
+    tick(3);  // swung out: a tilted pose, off the vertical
+    mascot::Form1& f = p.form;
+    const int x = f.CharX, y = f.CharY;
+    ASSERT_NE(x, 46);
+    p.form.Timer1->setInterval(0);  // no tick may hide a missing redraw
+    desktop.expose(p.window());
+    const core::Image& shown = p.window().shownFrame();
+    int pose = -1;
+    for (int candidate = 1; candidate <= 2 && pose < 0; ++candidate) {
+        const core::Image& mask = assets::imageListFrame(2 * candidate + 2);
+        const core::Image& sprite = assets::imageListFrame(2 * candidate + 1);
+        bool all = true;
+        for (int j = 0; j < mask.height && all; ++j)
+            for (int i = 0; i < mask.width && all; ++i)
+                if (mask.at(i, j) == core::kBlack && shown.contains(x + i, y + j))
+                    all = shown.at(x + i, y + j) == sprite.at(i, j);
+        if (all) pose = candidate;
+    }
+    EXPECT_GT(pose, 0) << "she is not shown in a swung pose at " << x << "," << y;
+    EXPECT_EQ(std::tuple(f.Line1.X2, f.Line1.Y2), std::tuple(x + 14.0f, float(y)));
+}
+
+// Where pin and character overlap, the tick draws the pin on top and the drag's redraw
+// (and a repaint) draws her on top.
+TEST_F(Scene, TheTickDrawsThePinOverHerTheRedrawsDrawHerOverThePin) {
+    auto& p = start();
+    mascot::Form1& f = p.form;
+    const auto opaqueOnTop = [&](int x0, int y0, int maskFrame, int spriteFrame) {
+        const core::Image& mask = assets::imageListFrame(maskFrame);
+        const core::Image& sprite = assets::imageListFrame(spriteFrame);
+        const core::Image& shown = f.PicMain;  // the string is not drawn into it
+        for (int y = 0; y < mask.height; ++y)
+            for (int x = 0; x < mask.width; ++x)
+                if (mask.at(x, y) == core::kBlack && shown.contains(x0 + x, y0 + y) &&
+                    shown.at(x0 + x, y0 + y) != sprite.at(x, y))
+                    return false;
+        return true;
+    };
+    f.RopeLen = 0;  // she hangs right at the pin
+    tick();
+    ASSERT_LT(std::abs(f.CharY - f.PinY), 16);
+    EXPECT_TRUE(opaqueOnTop(f.PinX, f.PinY, 8, 7)) << "tick";
+
+    const auto g = p.window().geometry();
+    desktop.drag({g.x + 60, g.y + 6}, {g.x + 60, g.y + 6}, platform::MouseButton::Left);
+    EXPECT_TRUE(opaqueOnTop(f.CharX, f.CharY, 2, 1)) << "drag";
+    EXPECT_FALSE(opaqueOnTop(f.PinX, f.PinY, 8, 7)) << "drag";
+
+    f.Timer1->setInterval(0);
+    desktop.expose(p.window());
+    EXPECT_TRUE(opaqueOnTop(f.CharX, f.CharY, 2, 1)) << "repaint";
 }
 
 TEST_F(Scene, ATickDuringACaptureDrawsIntoTheHiddenSceneWithoutDisturbingTheCopy) {

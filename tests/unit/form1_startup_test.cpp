@@ -65,6 +65,7 @@ TEST_F(Startup, RestoresTheSavedPositionHeldInsideTheScreen) {
         {"abc,def\r\n", {639, 66}},
         {"\x89PNG\r\n\x1a\n", {639, 66}},
         {"1200.4,3450.6\r\n", {80, 230}},  // fractions round
+        {"\xEF\xBB\xBF" "1200,3450\r\n", {80, 230}},  // edited in Notepad
     };
     for (const Case& c : cases) {
         writeFile(settings, c.file);
@@ -73,6 +74,8 @@ TEST_F(Startup, RestoresTheSavedPositionHeldInsideTheScreen) {
         form.Form_Load();
         const auto g = toolkit.mascotWindow()->geometry();
         EXPECT_EQ((platform::PixelPoint{g.x, g.y}), c.expected) << c.file;
+        // Held before the capture: the scene shows what is behind the window's final place.
+        EXPECT_EQ(form.PicTemp, wallpaperBehind(g)) << c.file;
         EXPECT_EQ(readFile(settings), c.file) << "the load never writes";
     }
 }

@@ -5,11 +5,14 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using ruvia::platform::qt::InstanceLock;
+using ruvia::platform::qt::LockClaim;
 
 namespace {
 
@@ -44,13 +47,13 @@ protected:
 TEST_F(InstanceLockTest, OneHolderAtATimeUntilItGoes) {
     auto first = std::make_unique<InstanceLock>();
     EXPECT_EQ(first->path(), dir_ + "/ruvia-mascot.lock");
-    EXPECT_TRUE(first->claim());
-    EXPECT_TRUE(first->claim()) << "asking again keeps the lock";
+    EXPECT_EQ(first->claim(), LockClaim::Claimed);
+    EXPECT_EQ(first->claim(), LockClaim::Claimed) << "asking again keeps the lock";
 
     InstanceLock second;
-    EXPECT_FALSE(second.claim()) << "held by a live holder";
+    EXPECT_EQ(second.claim(), LockClaim::HeldElsewhere) << "held by a live holder";
     first.reset();
-    EXPECT_TRUE(second.claim()) << "released when the holder goes";
+    EXPECT_EQ(second.claim(), LockClaim::Claimed) << "released when the holder goes";
 }
 
 TEST_F(InstanceLockTest, ALockLeftByAKilledCopyDoesNotBlockTheNext) {
@@ -58,7 +61,7 @@ TEST_F(InstanceLockTest, ALockLeftByAKilledCopyDoesNotBlockTheNext) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         InstanceLock lock;
-        if (!lock.claim()) _exit(3);
+        if (lock.claim() != LockClaim::Claimed) _exit(3);
         raise(SIGKILL);  // dies holding it, as after kill -9
         _exit(4);
     }
@@ -68,7 +71,33 @@ TEST_F(InstanceLockTest, ALockLeftByAKilledCopyDoesNotBlockTheNext) {
     ASSERT_TRUE(std::filesystem::exists(dir_ + "/ruvia-mascot.lock"));
 
     InstanceLock next;
-    EXPECT_TRUE(next.claim());
+    EXPECT_EQ(next.claim(), LockClaim::Claimed);
+}
+
+// Only a live holder refuses a start; a lock that cannot be taken is not one.
+TEST_F(InstanceLockTest, ProblemsWithTheLockFileAreNotAnotherCopy) {
+    const std::string lock = dir_ + "/ruvia-mascot.lock";
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+        LockClaim expected;
+    };
+    const Case cases[] = {
+        {"empty file", [&] { std::ofstream{lock}; }, LockClaim::Claimed},
+        {"garbage", [&] { std::ofstream{lock} << "\x01\x02 not a pid\n"; }, LockClaim::Claimed},
+        {"a directory in its place", [&] { std::filesystem::create_directory(lock); },
+         LockClaim::Unavailable},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directory(dir_);
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
+        c.spoil();
+        InstanceLock l;
+        EXPECT_EQ(l.claim(), c.expected) << c.name;
+        if (c.expected == LockClaim::Unavailable)
+            EXPECT_NE(l.problem().find(lock), std::string::npos) << c.name << ": " << l.problem();
+    }
 }
 
 TEST_F(InstanceLockTest, WithoutARuntimeDirectoryTheTemporaryDirectoryHoldsIt) {
@@ -76,6 +105,6 @@ TEST_F(InstanceLockTest, WithoutARuntimeDirectoryTheTemporaryDirectoryHoldsIt) {
     setenv("TMPDIR", dir_.c_str(), 1);
     InstanceLock lock;
     EXPECT_EQ(lock.path(), dir_ + "/ruvia-mascot.lock");
-    EXPECT_TRUE(lock.claim());
+    EXPECT_EQ(lock.claim(), LockClaim::Claimed);
     unsetenv("TMPDIR");
 }

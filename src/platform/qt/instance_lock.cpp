@@ -1,8 +1,13 @@
 #include "platform/qt/instance_lock.h"
 
 #include <QDir>
-#include <QLockFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace ruvia::platform::qt {
 namespace {
@@ -18,25 +23,32 @@ QString lockDirectory() {
 
 }  // namespace
 
-struct InstanceLock::State {
-    explicit State(const QString& path) : file(path) {
-        // Stale only when its owner is dead, however old: the default would take the
-        // lock of a copy that has simply run for more than 30 seconds.
-        file.setStaleLockTime(0);
-    }
-    QLockFile file;
-};
-
 InstanceLock::InstanceLock(const std::string& fileName)
-    : state_(std::make_unique<State>(lockDirectory() + QLatin1Char('/') +
-                                     QString::fromStdString(fileName))) {}
+    : path_((lockDirectory() + QLatin1Char('/') + QString::fromStdString(fileName))
+                .toStdString()) {}
 
-InstanceLock::~InstanceLock() = default;
-
-bool InstanceLock::claim() {
-    return state_->file.isLocked() || state_->file.tryLock(0);
+InstanceLock::~InstanceLock() {
+    if (fd_ >= 0) ::close(fd_);
 }
 
-std::string InstanceLock::path() const { return state_->file.fileName().toStdString(); }
+LockClaim InstanceLock::claim() {
+    if (fd_ >= 0) return LockClaim::Claimed;
+    // Whatever the file holds is never read: a garbage or empty one is as good as any.
+    // A link planted in a shared temporary directory is not followed.
+    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        problem_ = "cannot open the one-copy lock " + path_ + ": " + std::strerror(errno);
+        return LockClaim::Unavailable;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK) return LockClaim::HeldElsewhere;
+        problem_ = "cannot take the one-copy lock " + path_ + ": " + std::strerror(error);
+        return LockClaim::Unavailable;
+    }
+    fd_ = fd;
+    return LockClaim::Claimed;
+}
 
 }  // namespace ruvia::platform::qt

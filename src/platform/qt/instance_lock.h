@@ -1,13 +1,19 @@
 // Qt backend: the one-instance lock (Toolkit::previousInstanceRunning).
 // A lock file in the user's runtime directory ($XDG_RUNTIME_DIR, else the temporary
 // directory), so copies run by different users, or by tests that give each copy its own
-// runtime directory, do not see each other.
+// runtime directory, do not see each other. The kernel drops the lock with its holder,
+// so a copy that was killed never leaves a stale one behind.
 #pragma once
 
-#include <memory>
 #include <string>
 
 namespace ruvia::platform::qt {
+
+enum class LockClaim {
+    Claimed,        // this process holds it
+    HeldElsewhere,  // another live process holds it
+    Unavailable,    // it cannot be taken at all: see problem()
+};
 
 class InstanceLock {
 public:
@@ -16,15 +22,17 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // Claims the lock unless another live process holds it; true while this one does.
-    // A lock left behind by a copy that was killed does not count.
-    bool claim();
+    // Asking again while this process holds it keeps it.
+    LockClaim claim();
 
-    std::string path() const;
+    // Why the last claim found the lock unavailable, naming the file.
+    const std::string& problem() const { return problem_; }
+    const std::string& path() const { return path_; }
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    std::string path_;
+    std::string problem_;
+    int fd_ = -1;
 };
 
 }  // namespace ruvia::platform::qt

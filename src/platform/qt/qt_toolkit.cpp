@@ -17,6 +17,8 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <cstdio>
+
 namespace ruvia::platform::qt {
 namespace {
 
@@ -66,7 +68,19 @@ std::vector<PixelRect> QtToolkit::screens() const {
     return out;
 }
 
-bool QtToolkit::previousInstanceRunning() { return !instanceLock_->claim(); }
+bool QtToolkit::previousInstanceRunning() {
+    switch (instanceLock_->claim()) {
+        case LockClaim::Claimed:
+            return false;
+        case LockClaim::HeldElsewhere:
+            return true;
+        case LockClaim::Unavailable:
+            break;
+    }
+    // Better two copies than none: only a copy that really runs refuses the start.
+    std::fprintf(stderr, "ruvia-mascot: %s; starting anyway\n", instanceLock_->problem().c_str());
+    return false;
+}
 
 void QtToolkit::messageBox(const std::string& text, const std::string& title,
                            MessageBoxStyle) {
