@@ -11,11 +11,17 @@ void Form1::GetCap() {
     // capture never starts inside another.
     if (capturing_) return;
     capturing_ = true;
-    window_->hide();
-    toolkit_.doEvents();
-    const int w = core::roundHalfEven(PicMain.width);
-    const int h = core::roundHalfEven(PicMain.height);
-    ApiResult = window_->copyScreenBehind(PicTemp, w, h) ? 1 : 0;
+    if (window_->choosePresentation() == platform::Presentation::SeeThrough) {
+        // The desktop shows through the window itself: nothing to read, no need to hide.
+        PicTemp.fill(core::kTransparent);
+        ApiResult = 1;
+    } else {
+        window_->hide();
+        toolkit_.doEvents();
+        const int w = core::roundHalfEven(PicMain.width);
+        const int h = core::roundHalfEven(PicMain.height);
+        ApiResult = window_->copyScreenBehind(PicTemp, w, h) ? 1 : 0;
+    }
     window_->show();
     toolkit_.doEvents();
     capturing_ = false;

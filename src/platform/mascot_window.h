@@ -9,6 +9,15 @@
 
 namespace ruvia::platform {
 
+// How the window shows what lies behind it.
+enum class Presentation {
+    // The form copies the screen behind the window and paints it as the background.
+    Captured,
+    // The window system composites windows: transparent pixels of the frame show what
+    // lies behind the window, live, and there is nothing to read back.
+    SeeThrough,
+};
+
 struct MascotWindowEvents {
     // The window system asks the window to repaint its own surface (not after the
     // window's own show at the end of a capture: backends swallow that one).
@@ -34,7 +43,12 @@ public:
     virtual void hide() = 0;
     virtual bool isVisible() const = 0;
 
-    // Puts the finished frame on screen, 1:1 in logical pixels from the top-left corner.
+    // Decides, at each capture, the presentation of the frames that follow (a compositor
+    // may have started or stopped since the last one).
+    virtual Presentation choosePresentation() { return Presentation::Captured; }
+
+    // Puts the finished frame on screen, 1:1 in logical pixels from the top-left corner;
+    // its transparent pixels are see-through in the SeeThrough presentation.
     virtual void present(const core::Image& frame) = 0;
 
     // Copies the screen pixels behind the window (width x height from its top-left

@@ -106,6 +106,52 @@ TEST_F(Scene, ACaptureHidesYieldsReadsShowsAndYieldsInThatOrder) {
               (std::vector<std::string>{"hide", "doEvents", "read", "show", "doEvents"}));
 }
 
+TEST_F(Scene, OnACompositedDesktopSheIsSeeThroughUntilTheCompositorStops) {
+    program = std::make_unique<ruvia::testing::SimProgram>(desktop, settings);
+    auto& p = *program;
+    p.window().presentation = platform::Presentation::SeeThrough;
+    p.form.Form_Load();
+    tick();
+    // Shown without ever hiding, and nothing read.
+    EXPECT_EQ(std::count(desktop.log.begin(), desktop.log.end(), "hide"), 0);
+    EXPECT_EQ(p.window().captures, 0);
+    ASSERT_TRUE(p.window().isVisible());
+    // The sprites on a transparent scene; through the rest the desktop shows.
+    const mascot::Form1& f = p.form;
+    const auto spriteOnNothing = [&](int x0, int y0, int maskFrame, int spriteFrame) {
+        const core::Image& mask = assets::imageListFrame(maskFrame);
+        const core::Image& sprite = assets::imageListFrame(spriteFrame);
+        int wrong = 0;
+        for (int y = 0; y < mask.height; ++y)
+            for (int x = 0; x < mask.width; ++x)
+                wrong += f.PicMain.at(x0 + x, y0 + y) !=
+                         (mask.at(x, y) == core::kMaskSolid ? sprite.at(x, y) : core::kTransparent);
+        return wrong;
+    };
+    EXPECT_EQ(spriteOnNothing(46, 94, 2, 1), 0);
+    EXPECT_EQ(spriteOnNothing(f.PinX, f.PinY, 8, 7), 0);
+    EXPECT_EQ(p.window().shownFrame().at(60, 50), 0xFFB46400u);
+    const platform::PixelRect at = p.window().geometry();
+    const core::Image screen = screenRegion(at, desktop.screenshot());
+    const core::Image behind = wallpaperBehind(at);
+    int hidden = 0;
+    for (int y = 0; y < screen.height; ++y)
+        for (int x = 0; x < screen.width; ++x)
+            hidden += screen.at(x, y) != behind.at(x, y) && !inside(x, y, {46, 94, 32, 56}) &&
+                      !inside(x, y, {f.PinX, f.PinY, 16, 16}) && !inside(x, y, {59, 12, 4, 84});
+    EXPECT_EQ(hidden, 0);
+
+    // The compositor stops: the next capture reads the screen again, and the scene is
+    // opaque over the copy.
+    p.window().presentation = platform::Presentation::Captured;
+    const size_t from = desktop.log.size();
+    desktop.expose(p.window());
+    tick();
+    EXPECT_EQ(captureSteps(desktop.log, from),
+              (std::vector<std::string>{"hide", "doEvents", "read", "show", "doEvents"}));
+    expectBackgroundOutside(f, {f.CharX, f.CharY, 32, 56});
+}
+
 TEST_F(Scene, ARepaintRequestCapturesOnceAndTheShowAfterItDoesNotCaptureAgain) {
     auto& p = start();
     tick(100);
@@ -118,7 +164,7 @@ TEST_F(Scene, ARepaintRequestCapturesOnceAndTheShowAfterItDoesNotCaptureAgain) {
     expectSprite(f.PicMain, 54, 0, 8, 7);
     expectSprite(f.PicMain, 46, 94, 2, 1);
     EXPECT_EQ(std::tuple(f.Line1.X2, f.Line1.Y2), std::tuple(60.0f, 94.0f));
-    EXPECT_EQ(p.window().shownFrame().at(60, 50), 0xB46400u);
+    EXPECT_EQ(p.window().shownFrame().at(60, 50), 0xFFB46400u);
     expectBackgroundOutside(f, {46, 94, 32, 56});
 }
 
@@ -157,7 +203,7 @@ TEST_F(Scene, TheTickDrawsThePinOverHerTheRedrawsDrawHerOverThePin) {
         const core::Image& shown = f.PicMain;  // the string is not drawn into it
         for (int y = 0; y < mask.height; ++y)
             for (int x = 0; x < mask.width; ++x)
-                if (mask.at(x, y) == core::kBlack && shown.contains(x0 + x, y0 + y) &&
+                if (mask.at(x, y) == core::kMaskSolid && shown.contains(x0 + x, y0 + y) &&
                     shown.at(x0 + x, y0 + y) != sprite.at(x, y))
                     return false;
         return true;

@@ -2,6 +2,8 @@
 
 #include "core/raster_ops.h"
 
+#include <algorithm>
+
 namespace ruvia::sim {
 
 SimMascotWindow::SimMascotWindow(SimDesktop& desktop) : desktop_(desktop) {
@@ -65,8 +67,16 @@ bool SimMascotWindow::setStayOnTop(bool on) {
 }
 
 void SimMascotWindow::render(core::Image& screen) const {
-    core::bitBlt(screen, rect.x, rect.y, rect.width, rect.height, frame_, 0, 0,
-                 core::RasterOp::SrcCopy);
+    if (presentation == platform::Presentation::Captured) {
+        core::bitBlt(screen, rect.x, rect.y, rect.width, rect.height, frame_, 0, 0,
+                     core::RasterOp::SrcCopy);
+        return;
+    }
+    // A compositor: opaque pixels cover the screen, transparent ones leave it be.
+    for (int y = 0; y < std::min(rect.height, frame_.height); ++y)
+        for (int x = 0; x < std::min(rect.width, frame_.width); ++x)
+            if (core::isOpaque(frame_.at(x, y)) && screen.contains(rect.x + x, rect.y + y))
+                screen.at(rect.x + x, rect.y + y) = frame_.at(x, y);
 }
 
 void SimMascotWindow::mousePress(platform::PixelPoint local, platform::MouseButton b) {

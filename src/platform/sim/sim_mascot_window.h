@@ -20,6 +20,7 @@ public:
     void hide() override;
     bool isVisible() const override { return visible; }
     void present(const core::Image& frame) override;
+    platform::Presentation choosePresentation() override { return presentation; }
     bool copyScreenBehind(core::Image& dst, int width, int height) override;
     void runMoveLoop() override;
     bool setStayOnTop(bool on) override;
@@ -27,6 +28,7 @@ public:
     const core::Image& shownFrame() const { return frame_; }
     int captures = 0;
     bool screenReadable = true;  // false: like a desktop whose screen cannot be read
+    platform::Presentation presentation = platform::Presentation::Captured;
     std::function<void()> duringMoveLoop;  // runs while the user is moving the window
 
     void render(core::Image& screen) const override;
