@@ -16,6 +16,9 @@ MascotWidget::MascotWidget() {
     // The frame covers every pixel; clearing first would only flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    // A visual with alpha, for where a compositor blends windows; without one, the frames
+    // painted opaque look as on any other visual.
+    setAttribute(Qt::WA_TranslucentBackground);
     create();
     windowHandle()->installEventFilter(this);
 }
@@ -38,11 +41,14 @@ void MascotWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     // Scaled (on a high-DPI screen) without smoothing, so pixel art stays crisp.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // The frame's alpha replaces the window's, so a see-through pixel stays see-through.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QPoint(0, 0), frame_);
     const QRect covered(QPoint(0, 0), frame_.size());
     if (!covered.contains(rect())) {
         const QRegion rest = QRegion(rect()) - covered;
-        for (const QRect& r : rest) painter.fillRect(r, Qt::black);
+        for (const QRect& r : rest)
+            painter.fillRect(r, frame_.hasAlphaChannel() ? Qt::transparent : Qt::black);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "platform/qt/mouse_buttons.h"
 #include "platform/qt/pointer_move_loop.h"
 #include "platform/qt/screen_grab.h"
+#include "platform/qt/x11_compositor.h"
 #include "platform/qt/x11_withdraw_wait.h"
 
 #include <QGuiApplication>
@@ -26,6 +27,8 @@ constexpr std::chrono::milliseconds kWithdrawTimeout{200};
 constexpr std::chrono::milliseconds kRepaintAllowance{5};
 // How far the pointer may travel between press and release for a click.
 constexpr int kClickSlop = 4;
+// How often to look whether a compositor has started or stopped.
+constexpr std::chrono::milliseconds kCompositorCheckInterval{1000};
 
 // Qt's X connection, or null on any other platform (offscreen, Wayland).
 xcb_connection_t* x11Connection() {
@@ -43,6 +46,18 @@ PixelPoint scenePoint(const QMouseEvent& event) {
 
 QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
     : widget_(std::make_unique<MascotWidget>()), activation_(activation) {
+    if (xcb_connection_t* connection = x11Connection()) {
+        compositor_ = std::make_unique<X11Compositor>(connection);
+        // A compositor that stops leaves a see-through window black; one that starts
+        // makes her see-through. Either way a repaint's capture changes her over.
+        auto* check = new QTimer(widget_.get());
+        QObject::connect(check, &QTimer::timeout, widget_.get(), [this] {
+            const bool seeThrough = presentation_ == Presentation::SeeThrough;
+            if (widget_->isVisible() && canBeSeeThrough() != seeThrough && events.paint)
+                events.paint();
+        });
+        check->start(kCompositorCheckInterval);
+    }
     widget_->setWindowTitle(QStringLiteral("RuviaMascot"));
     reportedWidth_ = widget_->width();
     reportedHeight_ = widget_->height();
@@ -106,10 +121,14 @@ void QtMascotWindow::sizeChanged(int width, int height) {
 void QtMascotWindow::show() {
     if (widget_->isVisible()) return;
     exposeGate_.shown(Clock::now());
+    forbidShadow();
     widget_->show();
     if (xcb_connection_t* connection = x11Connection())
         waitUntilMapped(connection, static_cast<uint32_t>(widget_->windowHandle()->winId()),
                         kWithdrawTimeout);
+    // Again on the window manager's frame, and on the native window that Qt makes anew at
+    // the first show after a stay-on-top change.
+    forbidShadow();
     keepOwnedAbove();
     if (hiddenSince_) {
         lastHiddenMs_ =
@@ -127,7 +146,28 @@ void QtMascotWindow::hide() {
 
 bool QtMascotWindow::isVisible() const { return widget_->isVisible(); }
 
-void QtMascotWindow::present(const core::Image& frame) { widget_->setFrame(toOpaqueQImage(frame)); }
+void QtMascotWindow::forbidShadow() {
+    if (compositor_) compositor_->forbidShadow(static_cast<uint32_t>(widget_->windowHandle()->winId()));
+}
+
+bool QtMascotWindow::canBeSeeThrough() const {
+    // Without a visual that has alpha the window can only be opaque.
+    if (!widget_->windowHandle()->format().hasAlpha()) return false;
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) return true;
+    return compositor_ && compositor_->running();
+}
+
+Presentation QtMascotWindow::choosePresentation() {
+    presentation_ = canBeSeeThrough() ? Presentation::SeeThrough : Presentation::Captured;
+    return presentation_;
+}
+
+void QtMascotWindow::present(const core::Image& frame) {
+    // Without a compositor a window's alpha is not blended: a transparent pixel would
+    // show black, so the captured presentation is painted opaque.
+    widget_->setFrame(presentation_ == Presentation::SeeThrough ? toQImage(frame)
+                                                                : toOpaqueQImage(frame));
+}
 
 bool QtMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
     // Other window systems (Wayland) do not let a program read the screen.

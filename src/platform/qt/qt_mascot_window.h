@@ -1,5 +1,5 @@
 // Qt backend: MascotWindow. Implements geometry/move/resize, show/hide/isVisible,
-// present, copyScreenBehind, runMoveLoop, setStayOnTop and the paint, resize and mouse
+// choosePresentation, present, copyScreenBehind, runMoveLoop, setStayOnTop and the paint, resize and mouse
 // events. Internal to the backend.
 #pragma once
 
@@ -20,6 +20,7 @@ namespace ruvia::platform::qt {
 
 class DeactivationWatch;
 class MascotWidget;
+class X11Compositor;
 
 class QtMascotWindow : public MascotWindow {
 public:
@@ -32,6 +33,7 @@ public:
     void show() override;
     void hide() override;
     bool isVisible() const override;
+    Presentation choosePresentation() override;
     void present(const core::Image& frame) override;
     bool copyScreenBehind(core::Image& dst, int width, int height) override;
     void runMoveLoop() override;
@@ -59,7 +61,12 @@ private:
     void waitUntilOffScreen();
     void keepOwnedAbove();
 
+    bool canBeSeeThrough() const;
+    void forbidShadow();
+
     std::unique_ptr<MascotWidget> widget_;
+    std::unique_ptr<X11Compositor> compositor_;  // on X11 only
+    Presentation presentation_ = Presentation::Captured;
     std::vector<QPointer<QWidget>> owned_;
     DeactivationWatch& activation_;
     ExposeGate exposeGate_;
