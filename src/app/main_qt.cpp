@@ -1,6 +1,7 @@
 // The Linux program: the mascot on Qt 6 (X11 through Qt's xcb platform).
 #include "mascot/form1.h"
 #include "platform/qt/display_check.h"
+#include "platform/qt/pixel_scale.h"
 #include "platform/qt/qt_toolkit.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     ruvia::platform::qt::preferX11();
+    ruvia::platform::qt::useWholeNumberScaleFactors();
 
     QApplication app(argc, argv);
     ruvia::platform::qt::QtToolkit toolkit;

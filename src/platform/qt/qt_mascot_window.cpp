@@ -11,6 +11,7 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 #include <QWindow>
 
@@ -159,14 +160,32 @@ bool QtMascotWindow::canBeSeeThrough() const {
 
 Presentation QtMascotWindow::choosePresentation() {
     presentation_ = canBeSeeThrough() ? Presentation::SeeThrough : Presentation::Captured;
+    if (presentation_ == Presentation::SeeThrough) deviceBackground_ = QImage();
     return presentation_;
 }
 
 void QtMascotWindow::present(const core::Image& frame) {
-    // Without a compositor a window's alpha is not blended: a transparent pixel would
-    // show black, so the captured presentation is painted opaque.
-    widget_->setFrame(presentation_ == Presentation::SeeThrough ? toQImage(frame)
-                                                                : toOpaqueQImage(frame));
+    if (presentation_ == Presentation::SeeThrough)
+        widget_->setFrame(toQImage(frame));
+    else if (!deviceBackground_.isNull())
+        widget_->setFrame(overDeviceBackground(frame));
+    else
+        // Without a compositor a window's alpha is not blended: a transparent pixel would
+        // show black, so the captured presentation is painted opaque.
+        widget_->setFrame(toOpaqueQImage(frame));
+}
+
+QImage QtMascotWindow::overDeviceBackground(const core::Image& frame) const {
+    QImage out = deviceBackground_.convertToFormat(QImage::Format_RGB32);
+    out.setDevicePixelRatio(1.0);
+    {
+        QPainter painter(&out);
+        // Each device pixel a copy of one logical pixel: the art stays crisp.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(out.rect(), toQImage(frame));
+    }
+    out.setDevicePixelRatio(widget_->devicePixelRatioF());
+    return out;
 }
 
 bool QtMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
@@ -174,7 +193,20 @@ bool QtMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return false;
     waitUntilOffScreen();
     const QPoint at = widget_->geometry().topLeft();
-    return grabScreenArea({at.x(), at.y(), width, height}, dst);
+    const PixelRect area{at.x(), at.y(), width, height};
+    deviceBackground_ = QImage();
+    if (widget_->devicePixelRatioF() != 1.0) {
+        // A logical copy of finer device pixels would be coarser than what lies behind;
+        // the backend keeps the device copy and the scene's background is left clear.
+        deviceBackground_ = grabDevicePixels(area);
+        if (!deviceBackground_.isNull()) {
+            for (int y = 0; y < std::min(height, dst.height); ++y)
+                for (int x = 0; x < std::min(width, dst.width); ++x)
+                    dst.at(x, y) = core::kTransparent;
+            return true;
+        }
+    }
+    return grabScreenArea(area, dst);
 }
 
 void QtMascotWindow::waitUntilOffScreen() {

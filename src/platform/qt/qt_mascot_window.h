@@ -6,6 +6,7 @@
 #include "platform/mascot_window.h"
 #include "platform/qt/expose_gate.h"
 
+#include <QImage>
 #include <QPointer>
 
 #include <chrono>
@@ -62,11 +63,15 @@ private:
     void keepOwnedAbove();
 
     bool canBeSeeThrough() const;
+    QImage overDeviceBackground(const core::Image& frame) const;
     void forbidShadow();
 
     std::unique_ptr<MascotWidget> widget_;
     std::unique_ptr<X11Compositor> compositor_;  // on X11 only
     Presentation presentation_ = Presentation::Captured;
+    // On a scaled screen, the last capture in device pixels: the frames, kept in logical
+    // pixels, are laid over it so that the background stays exact in every device pixel.
+    QImage deviceBackground_;
     std::vector<QPointer<QWidget>> owned_;
     DeactivationWatch& activation_;
     ExposeGate exposeGate_;
