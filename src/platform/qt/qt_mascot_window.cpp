@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -48,7 +49,9 @@ PixelPoint scenePoint(const QMouseEvent& event) {
 QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
     : widget_(std::make_unique<MascotWidget>()), activation_(activation) {
     if (xcb_connection_t* connection = x11Connection()) {
-        compositor_ = std::make_unique<X11Compositor>(connection);
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        compositor_ = std::make_unique<X11Compositor>(
+            connection, screen != nullptr && screen->name().startsWith(QLatin1String("XWAYLAND")));
         // A compositor that stops leaves a see-through window black; one that starts
         // makes her see-through. Either way a repaint's capture changes her over.
         auto* check = new QTimer(widget_.get());

@@ -42,11 +42,11 @@ bool hasExtension(xcb_connection_t* c, const char* name) {
 
 }  // namespace
 
-X11Compositor::X11Compositor(xcb_connection_t* connection)
+X11Compositor::X11Compositor(xcb_connection_t* connection, bool xwaylandOutputs)
     : connection_(connection),
       managerSelection_(atom(connection, "_NET_WM_CM_S" + std::to_string(defaultScreen()))),
       shadowProperty_(atom(connection, "_COMPTON_SHADOW")),
-      xwayland_(hasExtension(connection, "XWAYLAND")) {}
+      xwayland_(xwaylandOutputs || hasExtension(connection, "XWAYLAND")) {}
 
 bool X11Compositor::running() const {
     if (xwayland_) return true;

@@ -10,7 +10,9 @@ namespace ruvia::platform::qt {
 
 class X11Compositor {
 public:
-    explicit X11Compositor(xcb_connection_t* connection);
+    // `xwaylandOutputs`: the screens are XWayland's (their outputs are named XWAYLAND0,
+    // ...; only newer servers also announce an XWAYLAND extension).
+    X11Compositor(xcb_connection_t* connection, bool xwaylandOutputs);
 
     // A compositing manager owns _NET_WM_CM_S<screen>, or the server is XWayland, whose
     // windows the Wayland compositor always composites. Asks the server each time: a
@@ -21,6 +23,7 @@ public:
     // others (mutter, kwin) draw none for a frameless translucent window anyway. Call it
     // again once the window manager has framed the window.
     void forbidShadow(uint32_t window) const;
+
 
 private:
     xcb_connection_t* connection_;

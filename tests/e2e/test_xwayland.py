@@ -1,0 +1,113 @@
+"""The real program in a Wayland session: weston (headless, pixman) with XWayland, which the
+program runs on. The screen there cannot be read back, so she must be see-through: the
+pixels that change inside her window when she appears are only her sprites and string.
+(A click cannot be tested here: headless weston has no pointer, and XWayland 22 crashes
+on a synthetic XTest click.)"""
+
+from __future__ import annotations
+
+import glob
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import desktop as dt  # noqa: E402
+from mascot_case import BINARY, CHAR_REST, scene_faults  # noqa: E402
+from processes import Program  # noqa: E402
+
+TOOLS = ("weston", "Xwayland", "weston-screenshooter", "xdotool", "xwininfo", "convert")
+
+
+class XWaylandTest(unittest.TestCase):
+
+    @classmethod
+    def setUpClass(cls) -> None:
+        missing = [tool for tool in TOOLS if shutil.which(tool) is None]
+        if missing:
+            raise unittest.SkipTest("needs " + ", ".join(missing))
+        cls.tmp = Path(tempfile.mkdtemp(prefix="ruvia-weston-"))
+        cls.addClassCleanup(shutil.rmtree, cls.tmp, ignore_errors=True)
+        runtime = cls.tmp / "runtime"
+        runtime.mkdir(mode=0o700)
+        cls.env = {k: v for k, v in os.environ.items()
+                   if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        cls.env.update(XDG_RUNTIME_DIR=str(runtime), LANG=cls.env.get("LANG", "C.UTF-8"))
+        socket = f"ruvia-e2e-{os.getpid()}"
+        # --debug lets weston-screenshooter take screenshots.
+        cls.weston = Program(["weston", "--backend=headless-backend.so", "--use-pixman",
+                              "--xwayland", f"--socket={socket}", "--width=1024",
+                              "--height=768", "--idle-time=0", "--debug"],
+                             cls.env, cls.tmp, cls.tmp, "weston")
+        cls.addClassCleanup(cls.weston.stop)
+        display = dt.wait_until(
+            lambda: re.findall(r"xserver listening on display (:\d+)",
+                               cls.weston.stderr_path.read_text(errors="replace")),
+            15, "weston's XWayland")[0]
+        cls.wayland_env = dict(cls.env, WAYLAND_DISPLAY=socket)
+        cls.x_env = dict(cls.env, DISPLAY=display)
+        # The shell's background and panel are drawn once a screenshot changes no more.
+        dt.wait_until(lambda: cls.screenshot().data == cls.screenshot().data, 15,
+                      "weston's desktop to be drawn", interval=0.3)
+
+    @classmethod
+    def screenshot(cls) -> dt.Image:
+        shots = cls.tmp / "shots"
+        shots.mkdir(exist_ok=True)
+        for old in glob.glob(str(shots / "*.png")):
+            os.remove(old)
+        subprocess.run(["weston-screenshooter"], env=cls.wayland_env, cwd=shots,
+                       timeout=15, check=True, capture_output=True)
+        png = glob.glob(str(shots / "*.png"))[0]
+        return dt.Image.from_ppm(subprocess.run(["convert", png, "-depth", "8", "ppm:-"],
+                                                capture_output=True, check=True).stdout)
+
+    def x_tool(self, *argv: str) -> str:
+        return subprocess.run(list(argv), env=self.x_env, capture_output=True, text=True,
+                              timeout=15).stdout
+
+    def window_rect(self, window: str) -> dt.Rect:
+        info = self.x_tool("xwininfo", "-id", window)
+        return dt.Rect(*(int(re.search(rf"{label}:\s+(-?\d+)", info).group(1)) for label in
+                         ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")))
+
+    def settled(self, rect: dt.Rect) -> dt.Image:
+        """The screen once the window has not changed for a second (the swing is over)."""
+        last, since = self.screenshot(), time.monotonic()
+        while time.monotonic() - since < 1.0:
+            time.sleep(0.25)
+            shot = self.screenshot()
+            if shot.crop(rect).data != last.crop(rect).data:
+                since = time.monotonic()
+            last = shot
+        return last
+
+    def test_she_is_see_through_under_xwayland(self):
+        before = self.screenshot()
+        program = Program([str(BINARY)], dict(self.x_env), self.tmp, self.tmp, "mascot")
+        self.addCleanup(program.stop)
+        window = dt.wait_until(lambda: self.x_tool("xdotool", "search", "--onlyvisible",
+                                                   "--pid", str(program.pid)).split(),
+                               15, "the mascot's window")[0]
+        place = self.window_rect(window)
+        self.assertEqual((place.width, place.height), (107, 150))
+
+        shot = self.settled(place)
+        faults, string = scene_faults(shot.crop(place), before.crop(place), CHAR_REST)
+        outside = dt.differing_pixels(shot, before, dt.Rect(0, 0, shot.width, shot.height),
+                                      [place])
+        print(f"\nweston + XWayland: window at {place}; {len(faults)} wrong pixels in it "
+              f"outside the sprites, {string} string pixels; {len(outside)} pixels changed "
+              f"outside it (weston's own shadow for frameless X windows)", file=sys.stderr)
+        self.assertEqual(faults[:8], [], "what lies behind does not show through her")
+
+
+if __name__ == "__main__":
+    dt.main()
