@@ -65,6 +65,7 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
     widget_->setWindowTitle(QStringLiteral("RuviaMascot"));
     reportedWidth_ = widget_->width();
     reportedHeight_ = widget_->height();
+    reportedRatio_ = widget_->devicePixelRatioF();
     widget_->onExpose = [this](bool anythingExposed) { exposed(anythingExposed); };
     widget_->onPress = [this](QMouseEvent& e) { pressed(e); };
     widget_->onRelease = [this](QMouseEvent& e) { released(e); };
@@ -117,6 +118,14 @@ void QtMascotWindow::resize(int width, int height) {
 
 void QtMascotWindow::sizeChanged(int width, int height) {
     if (width == reportedWidth_ && height == reportedHeight_) return;
+    const qreal ratio = widget_->devicePixelRatioF();
+    if (ratio != reportedRatio_) {
+        // Moved onto a screen of another scale, Qt kept the size in device pixels; the
+        // window keeps the logical size its layout gave it instead.
+        reportedRatio_ = ratio;
+        widget_->resize(reportedWidth_, reportedHeight_);
+        return;
+    }
     reportedWidth_ = width;
     reportedHeight_ = height;
     if (events.resize) events.resize();

@@ -78,6 +78,7 @@ private:
     bool paintQueued_ = false;
     int reportedWidth_ = -1;
     int reportedHeight_ = -1;
+    double reportedRatio_ = 1.0;
 
     struct Press {
         MouseButton button;
