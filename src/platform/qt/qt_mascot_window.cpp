@@ -17,6 +17,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 
 namespace ruvia::platform::qt {
@@ -38,6 +39,8 @@ xcb_connection_t* x11Connection() {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 != nullptr ? x11->connection() : nullptr;
 }
+
+bool onWayland() { return QGuiApplication::platformName() == QLatin1String("wayland"); }
 
 PixelPoint scenePoint(const QMouseEvent& event) {
     const QPoint p = event.position().toPoint();
@@ -62,6 +65,11 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
         });
         check->start(kCompositorCheckInterval);
     }
+    if (onWayland())
+        std::fputs("ruvia-mascot: on Wayland the compositor places windows, so the mascot's "
+                   "position is neither restored nor kept; unset QT_QPA_PLATFORM to run "
+                   "through XWayland, where it is\n",
+                   stderr);
     widget_->setWindowTitle(QStringLiteral("RuviaMascot"));
     reportedWidth_ = widget_->width();
     reportedHeight_ = widget_->height();
@@ -164,9 +172,10 @@ void QtMascotWindow::forbidShadow() {
 }
 
 bool QtMascotWindow::canBeSeeThrough() const {
-    // Without a visual that has alpha the window can only be opaque.
+    // Wayland always composites, and its buffers always carry alpha.
+    if (onWayland()) return true;
+    // An X window without a visual that has alpha can only be opaque.
     if (!widget_->windowHandle()->format().hasAlpha()) return false;
-    if (QGuiApplication::platformName() == QLatin1String("wayland")) return true;
     return compositor_ && compositor_->running();
 }
 
@@ -235,6 +244,12 @@ void QtMascotWindow::waitUntilOffScreen() {
 
 void QtMascotWindow::runMoveLoop() {
     if (!press_) return;
+    // A Wayland client cannot place its window; the compositor moves it, after this
+    // returns.
+    if (onWayland() && widget_->windowHandle()->startSystemMove()) {
+        press_.reset();
+        return;
+    }
     followPointerUntilRelease(*widget_, QPoint(press_->globalX, press_->globalY));
     // The release ended the move; it is neither a mouse-up nor a click of the form's.
     press_.reset();

@@ -1,8 +1,9 @@
 """The real program in a Wayland session: weston (headless, pixman) with XWayland, which the
-program runs on. The screen there cannot be read back, so she must be see-through: the
-pixels that change inside her window when she appears are only her sprites and string.
-(A click cannot be tested here: headless weston has no pointer, and XWayland 22 crashes
-on a synthetic XTest click.)"""
+program runs on by default, and on Wayland itself when the user forces Qt's Wayland
+platform. The screen there cannot be read back, so she must be see-through: the pixels
+that change inside her window when she appears are only her sprites and string. (A click
+cannot be tested here: headless weston has no pointer, and XWayland 22 crashes on a
+synthetic XTest click.)"""
 
 from __future__ import annotations
 
@@ -20,13 +21,13 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import BINARY, CHAR_REST, scene_faults  # noqa: E402
+from mascot_case import BINARY, CHAR_REST, PIN, PIN_RECT, scene_faults  # noqa: E402
 from processes import Program  # noqa: E402
 
 TOOLS = ("weston", "Xwayland", "weston-screenshooter", "xdotool", "xwininfo", "convert")
 
 
-class XWaylandTest(unittest.TestCase):
+class WaylandSessionTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls) -> None:
@@ -107,6 +108,33 @@ class XWaylandTest(unittest.TestCase):
               f"outside the sprites, {string} string pixels; {len(outside)} pixels changed "
               f"outside it (weston's own shadow for frameless X windows)", file=sys.stderr)
         self.assertEqual(faults[:8], [], "what lies behind does not show through her")
+
+    def test_on_wayland_itself_she_is_see_through_and_says_her_place_is_not_kept(self):
+        before = self.screenshot()
+        program = Program([str(BINARY)], dict(self.wayland_env, QT_QPA_PLATFORM="wayland"),
+                          self.tmp, self.tmp, "mascot-wayland")
+        self.addCleanup(program.stop)
+        panel = 32  # weston's panel, whose clock may change meanwhile
+        below = dt.Rect(0, panel, before.width, before.height - panel)
+        dt.wait_until(lambda: dt.differing_pixels(self.screenshot(), before, below), 15,
+                      "her window on the screen", interval=0.3)
+        shot = self.settled(below)
+        changed = dt.differing_pixels(shot, before, below)
+        # Wayland tells no window its place: find it from the pin's first opaque pixel.
+        pin_y = next(y for y in range(PIN.height) if any(PIN.at(x, y) for x in range(PIN.width)))
+        pin_x = next(x for x in range(PIN.width) if PIN.at(x, pin_y))
+        top = min(y for _, y, _, _ in changed)
+        left = min(x for x, y, _, _ in changed if y == top)
+        place = dt.Rect(left - PIN_RECT.x - pin_x, top - pin_y, 107, 150)
+        faults, string = scene_faults(shot.crop(place), before.crop(place), CHAR_REST)
+        outside = [(x, y) for x, y, _, _ in changed if not place.contains(x, y)]
+        print(f"\nweston, Qt on Wayland: window at {place}; {len(faults)} wrong pixels in "
+              f"it outside the sprites, {len(outside)} changed outside it", file=sys.stderr)
+        self.assertEqual(faults[:8], [], "what lies behind does not show through her")
+        self.assertEqual(outside[:8], [])
+        self.assertGreater(string, 60, "the string is missing")
+        program.stop()
+        self.assertEqual(program.stderr().count("position is neither restored nor kept"), 1)
 
 
 if __name__ == "__main__":
