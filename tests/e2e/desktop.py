@@ -289,7 +289,16 @@ class Desktop:
         return found[0]
 
     def window_info(self, window: int) -> WindowInfo:
-        text = self.tool(["xwininfo", "-id", str(window), "-stats", "-tree"])
+        # The mascot's frame comes and goes with each capture: xwininfo may find the
+        # parent it has just named gone. Asking again sees the new one.
+        for attempt in range(5):
+            try:
+                text = self.tool(["xwininfo", "-id", str(window), "-stats", "-tree"])
+                break
+            except RuntimeError as error:
+                if "X Error" not in str(error) or attempt == 4:
+                    raise
+                time.sleep(0.02)
 
         def field(label: str) -> str:
             match = re.search(rf"^\s*{label}:\s+(\S+)", text, re.MULTILINE)

@@ -160,6 +160,11 @@ class MenuTest(MascotCase):
         size = "{} by {}".format(*MENU_SIZE)
         self.assertIn(f"minimum size: {size}", hints, "the menu can be resized")
         self.assertIn(f"maximum size: {size}", hints, "the menu can be resized")
+        # A title and a close button; nothing to minimise or maximise.
+        actions = self.desktop.property(menu, "_NET_WM_ALLOWED_ACTIONS") or ""
+        self.assertIn("_NET_WM_ACTION_CLOSE", actions)
+        for action in ("MINIMIZE", "MAXIMIZE_HORZ", "MAXIMIZE_VERT", "RESIZE"):
+            self.assertNotIn(f"_NET_WM_ACTION_{action}", actions)
         # A frame with a title bar around exactly the inner area.
         left, right, top, bottom = self.desktop.frame_extents(menu) or (0, 0, 0, 0)
         frame = self.desktop.frame_of(menu)
@@ -191,6 +196,14 @@ class MenuTest(MascotCase):
             self.assertGreater(ink, 40, f"no caption on the {name} item")
         # Opening the menu moves nothing.
         self.assertEqual(self.desktop.window_info(mascot).rect, mascot_rect)
+
+        # Switching to another program leaves the menu open.
+        other, other_window = self.desktop.open_window(dt.Rect(20, 500, 120, 80))
+        self.addCleanup(other.stop)
+        self.desktop.activate(other_window)
+        time.sleep(0.5)
+        self.assertTrue(self.desktop.window_info(menu).viewable,
+                        "the menu closed when another program became active")
 
     def test_the_item_under_the_pointer_is_highlighted(self):
         program = self.start_mascot()

@@ -12,7 +12,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
 from mascot_case import (CHAR_REST, DESIGN_POSITION, SCENE_SPOT, WINDOW_SIZE,  # noqa: E402
-                         MascotCase)
+                         MascotCase, scene_faults)
 
 # 79 ticks of 50 ms from the start of the swing to the tick that stops it.
 SWING_SECONDS = 79 * 0.05
@@ -92,6 +92,35 @@ class SceneTest(MascotCase):
         # Back at rest, hanging straight where she was, over the same background.
         self.expect_scene(self.desktop.grab(self.place), self.truth.crop(self.place),
                           CHAR_REST)
+
+    def test_uncovers_during_and_after_a_capture_leave_her_over_the_true_background(self):
+        """Each trial uncovers the resting mascot (a capture), and another window that lay
+        over her during that capture leaves soon after her window came back."""
+        program, _, _ = self.start_and_wait_for_rest()
+        xc = self.desktop.xclient()
+        p = self.place
+        trigger = xc.create_cover(dt.Rect(p.x + 80, p.y + 20, 27, 40), (0, 0, 0))
+        passer = xc.create_cover(dt.Rect(p.x, p.y + 20, 30, 120), (255, 0, 255))
+        watch = self.desktop.watch_root()
+        stale = []
+        for gap in (0.005, 0.03, 0.06, 0.09):
+            xc.map_raised(trigger)
+            xc.map_raised(passer)
+            time.sleep(0.05)
+            since = time.monotonic()
+            xc.unmap(trigger)
+            dt.wait_until(lambda: [e for e in watch.events("MapNotify", since=since)
+                                   if e.window not in (trigger, passer)],
+                          2, "the capture's show", interval=0.001)
+            time.sleep(gap)
+            xc.unmap(passer)
+            time.sleep(0.5)
+            got = self.desktop.grab(p)
+            if scene_faults(got, self.truth.crop(p), CHAR_REST)[0]:
+                stale.append(f"gap {gap * 1000:.0f} ms: "
+                             f"{self.desktop.keep_artifact(got, 'stale')}")
+        self.assertEqual(stale, [], "the scene is not the background with her at rest")
+        self.assertTrue(program.running())
 
 
 if __name__ == "__main__":

@@ -97,6 +97,32 @@ class OneCopyTest(MascotCase):
         window = self.mascot_window(second)
         self.assertEqual(self.settled_rect(window), self.expected_rect(*DESIGN_POSITION))
 
+    def test_only_a_live_copy_refuses_a_start(self):
+        # A lock file with garbage in it, or one that cannot be taken at all, is no copy.
+        for name, spoil in (("garbage", lambda lock: lock.write_bytes(b"\x00junk 99999\n")),
+                            ("a directory", lambda lock: lock.mkdir())):
+            with self.subTest(name):
+                runtime = self.new_dir("run-")
+                spoil(runtime / "ruvia-mascot.lock")
+                program = self.start_mascot(runtime_dir=runtime)
+                window = self.mascot_window(program)
+                info = self.desktop.window_info(window)
+                self.assertEqual((info.width, info.height), WINDOW_SIZE)
+                said = program.stderr().strip().splitlines()
+                self.assertLessEqual(len(said), 1, said)
+                if name == "a directory":
+                    self.assertIn("ruvia-mascot.lock", said[0] if said else "")
+                program.stop()
+
+        # Starts at the same moment: exactly one mascot, every other copy says why.
+        runtime = self.new_dir("run-")
+        copies = [self.start_mascot(runtime_dir=runtime) for _ in range(6)]
+        time.sleep(3)
+        mascots = [w for p in copies for w in self.desktop.search(pid=p.pid)
+                   if (self.desktop.window_info(w).width,
+                       self.desktop.window_info(w).height) == WINDOW_SIZE]
+        self.assertEqual(len(mascots), 1, "not exactly one mascot")
+
 
 class NoDisplayTest(unittest.TestCase):
 

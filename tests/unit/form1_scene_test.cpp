@@ -184,7 +184,7 @@ TEST_F(Scene, ARepaintMidSwingShowsHerWhereSheIsInHerPose) {
         bool all = true;
         for (int j = 0; j < mask.height && all; ++j)
             for (int i = 0; i < mask.width && all; ++i)
-                if (mask.at(i, j) == core::kBlack && shown.contains(x + i, y + j))
+                if (mask.at(i, j) == core::kMaskSolid && shown.contains(x + i, y + j))
                     all = shown.at(x + i, y + j) == sprite.at(i, j);
         if (all) pose = candidate;
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 using ruvia::platform::qt::ExposeGate;
+using ruvia::platform::qt::ExposeSource;
 using namespace std::chrono_literals;
 
 namespace {
@@ -28,6 +29,7 @@ TEST(ExposeGate, PassesOnlyExposesThatDoNotFollowTheWindowsOwnShow) {
     struct Case {
         const char* name;
         std::vector<Step> steps;
+        ExposeSource source = ExposeSource::Toolkit;
     };
     const Case cases[] = {
         {"never shown by the program", {expose(0ms, true), expose(5ms, true)}},
@@ -46,9 +48,18 @@ TEST(ExposeGate, PassesOnlyExposesThatDoNotFollowTheWindowsOwnShow) {
         {"every show is followed by its own exposes",
          {show(0ms), expose(1ms, false), expose(200ms, true), show(300ms), expose(302ms, false),
           expose(403ms, true)}},
+        // The server's bursts: only the first after a show is the show's own, so an
+        // uncover right after it is never lost.
+        {"bursts: an uncover right after the show's own",
+         {show(0ms), expose(3ms, false), expose(8ms, true), expose(50ms, true)},
+         ExposeSource::ServerBurst},
+        {"bursts: each show swallows one, a covered one stops waiting",
+         {show(0ms), expose(1ms, false), show(10ms), expose(1010ms, true), show(2000ms),
+          expose(2001ms, false, false, true), expose(2002ms, false)},
+         ExposeSource::ServerBurst},
     };
     for (const Case& c : cases) {
-        ExposeGate gate;
+        ExposeGate gate(c.source);
         const auto start = ExposeGate::Clock::time_point{} + 1h;
         for (size_t i = 0; i < c.steps.size(); ++i) {
             const Step& s = c.steps[i];

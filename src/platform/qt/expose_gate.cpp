@@ -12,8 +12,12 @@ bool ExposeGate::passes(bool visible, bool anythingExposed, Clock::time_point no
     if (state_ != State::Idle && now >= until_) state_ = State::Idle;
     switch (state_) {
         case State::AwaitingMap:
-            state_ = State::Settling;
-            until_ = now + kSettleTime;
+            if (source_ == ExposeSource::ServerBurst) {
+                state_ = State::Idle;
+            } else {
+                state_ = State::Settling;
+                until_ = now + kSettleTime;
+            }
             return false;
         case State::Settling:
             return false;

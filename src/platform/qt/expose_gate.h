@@ -2,21 +2,31 @@
 // the window's own show. Pure logic over a clock the caller reads.
 // The forms capture the screen on every repaint request and show the window again at
 // the end of the capture; were that show's exposes passed on, captures would never end.
+// But an uncover that comes soon after the show is real and must never be lost: the
+// copy just taken may hold the window that has since gone.
 #pragma once
 
 #include <chrono>
 
 namespace ruvia::platform::qt {
 
+// Where exposes come from. The X server reports one burst per change of what is
+// visible, so after a show's own burst every further one is an uncover. The toolkit's
+// exposes carry no such boundary and are told apart by time alone.
+enum class ExposeSource { ServerBurst, Toolkit };
+
 class ExposeGate {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // How long after the first expose of a show further exposes still belong to it
-    // (the toolkit's own expose on map and the server's ones arrive together), and how
-    // long a show may wait for its window to be exposed at all (a covered window is not).
+    // For toolkit exposes: how long after the first expose of a show further exposes
+    // still belong to it (the toolkit's own expose on map and the server's ones arrive
+    // together). For both: how long a show may wait for its window to be exposed at all
+    // (a covered window is not).
     static constexpr std::chrono::milliseconds kSettleTime{100};
     static constexpr std::chrono::milliseconds kMapTimeout{1000};
+
+    explicit ExposeGate(ExposeSource source = ExposeSource::Toolkit) : source_(source) {}
 
     // The window was shown by the program itself.
     void shown(Clock::time_point now);
@@ -27,6 +37,7 @@ public:
 
 private:
     enum class State { Idle, AwaitingMap, Settling };
+    ExposeSource source_;
     State state_ = State::Idle;
     Clock::time_point until_{};
 };

@@ -7,6 +7,7 @@
 #include "platform/qt/pointer_move_loop.h"
 #include "platform/qt/screen_grab.h"
 #include "platform/qt/x11_compositor.h"
+#include "platform/qt/x11_expose_bursts.h"
 #include "platform/qt/x11_withdraw_wait.h"
 
 #include <QGuiApplication>
@@ -74,7 +75,15 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
     reportedWidth_ = widget_->width();
     reportedHeight_ = widget_->height();
     reportedRatio_ = widget_->devicePixelRatioF();
-    widget_->onExpose = [this](bool anythingExposed) { exposed(anythingExposed); };
+    if (x11Connection() != nullptr) {
+        // On X the server's bursts tell a show's exposes from a later uncover exactly.
+        exposeGate_ = ExposeGate(ExposeSource::ServerBurst);
+        exposeBursts_ = std::make_unique<X11ExposeBursts>(
+            [this] { return static_cast<uint32_t>(widget_->windowHandle()->winId()); },
+            [this] { exposed(true); });
+    } else {
+        widget_->onExpose = [this](bool anythingExposed) { exposed(anythingExposed); };
+    }
     widget_->onPress = [this](QMouseEvent& e) { pressed(e); };
     widget_->onRelease = [this](QMouseEvent& e) { released(e); };
     widget_->onResized = [this](QSize size) {

@@ -22,6 +22,7 @@ namespace ruvia::platform::qt {
 class DeactivationWatch;
 class MascotWidget;
 class X11Compositor;
+class X11ExposeBursts;
 
 class QtMascotWindow : public MascotWindow {
 public:
@@ -75,6 +76,7 @@ private:
     std::vector<QPointer<QWidget>> owned_;
     DeactivationWatch& activation_;
     ExposeGate exposeGate_;
+    std::unique_ptr<X11ExposeBursts> exposeBursts_;
     bool paintQueued_ = false;
     int reportedWidth_ = -1;
     int reportedHeight_ = -1;

@@ -6,6 +6,7 @@
 #include "platform/qt/menu_line.h"
 #include "platform/qt/qt_mascot_window.h"
 #include "platform/qt/widget_disposal.h"
+#include "platform/qt/x11_window_decorations.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -32,8 +33,9 @@ void fillWith(QWidget& widget, uint32_t pixel) {
 QtMenuWindow::QtMenuWindow(const Toolkit& colors, DeactivationWatch& activation)
     : colors_(colors), activation_(activation), window_(std::make_unique<QWidget>()) {
     window_->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::MSWindowsFixedSizeDialogHint);
+                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     window_->winId();  // the native window exists from now on, for setTransientParent
+    decorateWithTitleAndCloseOnly(*window_->windowHandle());
     activation_.watch(*window_, [this] {
         if (events.deactivate) events.deactivate();
     });
