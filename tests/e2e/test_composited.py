@@ -67,7 +67,9 @@ class CompositedCase(MascotCase):
                          f"{dt.describe_differences(inside)}\noutside it "
                          f"{dt.describe_differences(outside)}")
 
-    def drop_at(self, window: int, to: tuple[int, int]) -> dt.Rect:
+    def drop_at(self, program: dt.Program, to: tuple[int, int]) -> dt.Rect:
+        # Looked up afresh: the window is made anew when the presentation changes.
+        window = self.mascot(program)
         rect = self.desktop.window_info(window).rect
         self.desktop.drag((rect.x + PIN_GRIP[0], rect.y + PIN_GRIP[1]),
                           (to[0] + PIN_GRIP[0], to[1] + PIN_GRIP[1]))
@@ -105,7 +107,7 @@ class CompositedCase(MascotCase):
         since = time.monotonic()
         ghosts = 0
         for to in DROPS:
-            place = self.drop_at(window, to)
+            place = self.drop_at(program, to)
             shot = self.desktop.screenshot()
             outside = dt.differing_pixels(shot, wallpaper, dt.Rect(0, 0, *self.screen), [place])
             ghosts += bool(outside) or not background_only_matches(shot.crop(place),
@@ -137,12 +139,16 @@ class PicomXRenderWithShadowsAndFading(CompositedCase):
                                                wallpaper.crop(place), CHAR_REST)[0],
                       5, "an exact scene after the compositor stopped")
 
-        # Back under a compositor, the next drop reads nothing and so never hides her.
+        # Back under a compositor she turns see-through (a window with alpha, depth 32) by
+        # herself, and a drop then reads nothing and so never hides her.
         self.addCleanup(self.desktop.start_compositor(self.compositor).stop)
+        dt.wait_until(lambda: "Depth: 32" in self.desktop.tool(
+            ["xwininfo", "-id", str(self.mascot(program))], check=False), 5,
+            "a see-through window after the compositor came back")
         watcher = self.desktop.watch_root()
         self.addCleanup(watcher.stop)
         since = time.monotonic()
-        place = self.drop_at(window, (300, 300))
+        place = self.drop_at(program, (300, 300))
         self.assertEqual(watcher.events("UnmapNotify", since=since), [])
         self.wait_for_rest(place)
         self.expect_exact(place, wallpaper, "after a drop under the restarted compositor")

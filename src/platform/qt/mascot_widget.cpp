@@ -16,9 +16,14 @@ MascotWidget::MascotWidget() {
     // The frame covers every pixel; clearing first would only flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    // A visual with alpha, for where a compositor blends windows; without one, the frames
-    // painted opaque look as on any other visual.
-    setAttribute(Qt::WA_TranslucentBackground);
+    create();
+    windowHandle()->installEventFilter(this);
+}
+
+void MascotWidget::setTranslucent(bool on) {
+    if (isTranslucent() == on || isVisible()) return;
+    destroy();
+    setAttribute(Qt::WA_TranslucentBackground, on);
     create();
     windowHandle()->installEventFilter(this);
 }

@@ -66,11 +66,13 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
         });
         check->start(kCompositorCheckInterval);
     }
-    if (onWayland())
+    if (onWayland()) {
+        widget_->setTranslucent(true);
         std::fputs("ruvia-mascot: on Wayland the compositor places windows, so the mascot's "
                    "position is neither restored nor kept; unset QT_QPA_PLATFORM to run "
                    "through XWayland, where it is\n",
                    stderr);
+    }
     widget_->setWindowTitle(QStringLiteral("RuviaMascot"));
     reportedWidth_ = widget_->width();
     reportedHeight_ = widget_->height();
@@ -183,13 +185,22 @@ void QtMascotWindow::forbidShadow() {
 bool QtMascotWindow::canBeSeeThrough() const {
     // Wayland always composites, and its buffers always carry alpha.
     if (onWayland()) return true;
-    // An X window without a visual that has alpha can only be opaque.
-    if (!widget_->windowHandle()->format().hasAlpha()) return false;
     return compositor_ && compositor_->running();
 }
 
 Presentation QtMascotWindow::choosePresentation() {
-    presentation_ = canBeSeeThrough() ? Presentation::SeeThrough : Presentation::Captured;
+    const bool seeThrough = canBeSeeThrough();
+    if (!onWayland() && widget_->isTranslucent() != seeThrough) {
+        // The visual comes with the native window: off the screen first, so the capture
+        // that may follow reads no trace of the old one.
+        hide();
+        waitUntilOffScreen();
+        widget_->setTranslucent(seeThrough);
+    }
+    // A server without a visual that has alpha leaves the window opaque.
+    presentation_ = seeThrough && (onWayland() || widget_->windowHandle()->format().hasAlpha())
+                        ? Presentation::SeeThrough
+                        : Presentation::Captured;
     if (presentation_ == Presentation::SeeThrough) deviceBackground_ = QImage();
     return presentation_;
 }
