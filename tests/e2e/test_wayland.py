@@ -24,6 +24,7 @@ import desktop as dt  # noqa: E402
 from mascot_case import BINARY, CHAR_REST, PIN, PIN_RECT, scene_faults  # noqa: E402
 from processes import Program  # noqa: E402
 
+PANEL_HEIGHT = 32  # weston's panel, whose clock may change during a test
 TOOLS = ("weston", "Xwayland", "weston-screenshooter", "xdotool", "xwininfo", "convert")
 
 
@@ -54,9 +55,14 @@ class WaylandSessionTest(unittest.TestCase):
             15, "weston's XWayland")[0]
         cls.wayland_env = dict(cls.env, WAYLAND_DISPLAY=socket)
         cls.x_env = dict(cls.env, DISPLAY=display)
-        # The shell's background and panel are drawn once a screenshot changes no more.
-        dt.wait_until(lambda: cls.screenshot().data == cls.screenshot().data, 15,
-                      "weston's desktop to be drawn", interval=0.3)
+        # The shell has drawn its patterned background and its panel once a screenshot
+        # has more than one colour across the middle and changes no more.
+        def drawn() -> bool:
+            first = cls.screenshot()
+            return len(set(first.row(first.height // 2))) > 1 and \
+                first.data == cls.screenshot().data
+
+        dt.wait_until(drawn, 15, "weston's desktop to be drawn", interval=0.3)
 
     @classmethod
     def screenshot(cls) -> dt.Image:
@@ -90,6 +96,28 @@ class WaylandSessionTest(unittest.TestCase):
             last = shot
         return last
 
+    def shown_at_rest(self, before: dt.Image) -> dt.Image:
+        """The screen once something appeared below the panel and then stopped moving."""
+        below = dt.Rect(0, PANEL_HEIGHT, before.width, before.height - PANEL_HEIGHT)
+        dt.wait_until(lambda: dt.differing_pixels(self.screenshot(), before, below), 15,
+                      "her window on the screen", interval=0.3)
+        return self.settled(below)
+
+    @staticmethod
+    def place_by_pin(shot: dt.Image, before: dt.Image, below: int) -> dt.Rect:
+        """Where her window is on the screen, found from the pin's first opaque pixel
+        among the pixels that changed below the panel (a compositor need not show a
+        window where the window system says it is)."""
+        pin_y = next(y for y in range(PIN.height) if any(PIN.at(x, y) for x in range(PIN.width)))
+        pin_x = next(x for x in range(PIN.width) if PIN.at(x, pin_y))
+        outline = PIN.at(pin_x, pin_y)
+        area = dt.Rect(0, below, shot.width, shot.height - below)
+        marks = [(x, y) for x, y, got, _ in dt.differing_pixels(shot, before, area)
+                 if got == outline]
+        top = min(y for _, y in marks)
+        left = min(x for x, y in marks if y == top)
+        return dt.Rect(left - PIN_RECT.x - pin_x, top - pin_y, 107, 150)
+
     def test_she_is_see_through_under_xwayland(self):
         before = self.screenshot()
         program = Program([str(BINARY)], dict(self.x_env), self.tmp, self.tmp, "mascot")
@@ -97,16 +125,17 @@ class WaylandSessionTest(unittest.TestCase):
         window = dt.wait_until(lambda: self.x_tool("xdotool", "search", "--onlyvisible",
                                                    "--pid", str(program.pid)).split(),
                                15, "the mascot's window")[0]
-        place = self.window_rect(window)
-        self.assertEqual((place.width, place.height), (107, 150))
-
-        shot = self.settled(place)
+        told = self.window_rect(window)
+        self.assertEqual((told.width, told.height), (107, 150))
+        shot = self.shown_at_rest(before)
+        place = self.place_by_pin(shot, before, PANEL_HEIGHT)
         faults, string = scene_faults(shot.crop(place), before.crop(place), CHAR_REST)
         outside = dt.differing_pixels(shot, before, dt.Rect(0, 0, shot.width, shot.height),
                                       [place])
-        print(f"\nweston + XWayland: window at {place}; {len(faults)} wrong pixels in it "
-              f"outside the sprites, {string} string pixels; {len(outside)} pixels changed "
-              f"outside it (weston's own shadow for frameless X windows)", file=sys.stderr)
+        print(f"\nweston + XWayland: window at {place} (X says {told}); {len(faults)} wrong "
+              f"pixels in it outside the sprites, {string} string pixels; {len(outside)} "
+              f"pixels changed outside it (weston's own shadow for frameless X windows)",
+              file=sys.stderr)
         self.assertEqual(faults[:8], [], "what lies behind does not show through her")
 
     def test_on_wayland_itself_she_is_see_through_and_says_her_place_is_not_kept(self):
@@ -114,18 +143,10 @@ class WaylandSessionTest(unittest.TestCase):
         program = Program([str(BINARY)], dict(self.wayland_env, QT_QPA_PLATFORM="wayland"),
                           self.tmp, self.tmp, "mascot-wayland")
         self.addCleanup(program.stop)
-        panel = 32  # weston's panel, whose clock may change meanwhile
-        below = dt.Rect(0, panel, before.width, before.height - panel)
-        dt.wait_until(lambda: dt.differing_pixels(self.screenshot(), before, below), 15,
-                      "her window on the screen", interval=0.3)
-        shot = self.settled(below)
+        shot = self.shown_at_rest(before)
+        below = dt.Rect(0, PANEL_HEIGHT, before.width, before.height - PANEL_HEIGHT)
         changed = dt.differing_pixels(shot, before, below)
-        # Wayland tells no window its place: find it from the pin's first opaque pixel.
-        pin_y = next(y for y in range(PIN.height) if any(PIN.at(x, y) for x in range(PIN.width)))
-        pin_x = next(x for x in range(PIN.width) if PIN.at(x, pin_y))
-        top = min(y for _, y, _, _ in changed)
-        left = min(x for x, y, _, _ in changed if y == top)
-        place = dt.Rect(left - PIN_RECT.x - pin_x, top - pin_y, 107, 150)
+        place = self.place_by_pin(shot, before, PANEL_HEIGHT)
         faults, string = scene_faults(shot.crop(place), before.crop(place), CHAR_REST)
         outside = [(x, y) for x, y, _, _ in changed if not place.contains(x, y)]
         print(f"\nweston, Qt on Wayland: window at {place}; {len(faults)} wrong pixels in "
