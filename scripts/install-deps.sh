@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick
   fonts-ipafont-gothic python3
-  picom weston xwayland qt6-wayland
+  picom xcompmgr weston xwayland qt6-wayland
 )
 if [ "${RUVIA_WITH_WINDOWS:-1}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine)

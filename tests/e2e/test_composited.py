@@ -1,7 +1,8 @@
 """The real program on a composited desktop: picom with shadows and fading on its XRender
-backend, and picom on its GL backend (Mesa's software GL). She is see-through there:
-what lies behind her shows through her live, no shadow boxes her in, a drop never hides
-her, and when the compositor stops or starts she changes over at the next capture."""
+backend, picom on its GL backend (Mesa's software GL), and xcompmgr with shadows and
+fading. She is see-through there: what lies behind her shows through her live, no shadow
+boxes her in, a drop never hides her, and when the compositor stops or starts she
+changes over at the next capture."""
 
 from __future__ import annotations
 
@@ -156,6 +157,10 @@ class PicomXRenderWithShadowsAndFading(CompositedCase):
 
 class PicomGL(CompositedCase):
     compositor = ("picom", "--backend", "glx")
+
+
+class XcompmgrWithShadowsAndFading(CompositedCase):
+    compositor = ("xcompmgr", "-c", "-f")
 
 
 if __name__ == "__main__":
