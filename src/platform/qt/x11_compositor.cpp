@@ -1,5 +1,6 @@
 #include "platform/qt/x11_compositor.h"
 
+#include "platform/qt/x11_reply.h"
 #include "platform/qt/x11_withdraw_wait.h"
 
 #include <xcb/xcb.h>
@@ -12,16 +13,10 @@
 namespace ruvia::platform::qt {
 namespace {
 
-struct FreeReply {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
-
 xcb_atom_t atom(xcb_connection_t* c, const std::string& name) {
     Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr));
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 // The screen number of $DISPLAY, the one Qt's connection uses.

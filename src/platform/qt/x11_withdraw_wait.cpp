@@ -1,5 +1,7 @@
 #include "platform/qt/x11_withdraw_wait.h"
 
+#include "platform/qt/x11_reply.h"
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -8,12 +10,6 @@
 
 namespace ruvia::platform::qt {
 namespace {
-
-struct FreeReply {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
 
 bool isViewable(xcb_connection_t* c, xcb_window_t window) {
     Reply<xcb_get_window_attributes_reply_t> attrs(
