@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick
   fonts-ipafont-gothic python3
+  zlib1g-dev desktop-file-utils appstream dpkg-dev file
   picom xcompmgr weston xwayland qt6-wayland
 )
 if [ "${RUVIA_WITH_WINDOWS:-1}" = 1 ]; then

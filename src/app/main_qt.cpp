@@ -1,4 +1,7 @@
 // The Linux program: the mascot on Qt 6 (X11 through Qt's xcb platform).
+#include "app/autostart_command.h"
+#include "app/command_line.h"
+#include "launch/user_paths.h"
 #include "mascot/form1.h"
 #include "platform/qt/display_check.h"
 #include "platform/qt/pixel_scale.h"
@@ -8,7 +11,39 @@
 
 #include <cstdio>
 
+namespace {
+
+constexpr int kUsageError = 2;
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    using ruvia::app::CommandLine;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = ruvia::app::readCommandLine(arguments);
+    switch (line.action) {
+        case CommandLine::Action::ShowHelp:
+        case CommandLine::Action::ShowVersion:
+            std::fputs(line.text.toLocal8Bit().constData(), stdout);
+            return 0;
+        case CommandLine::Action::Refuse:
+            std::fprintf(stderr, "ruvia-mascot: %s\n\n%s", line.text.toLocal8Bit().constData(),
+                         line.usage.toLocal8Bit().constData());
+            return kUsageError;
+        case CommandLine::Action::AddAutostart:
+            return ruvia::app::changeAutostart(ruvia::app::AutostartChange::Add,
+                                               ruvia::app::autostartSettingsArguments(line));
+        case CommandLine::Action::RemoveAutostart:
+            return ruvia::app::changeAutostart(ruvia::app::AutostartChange::Remove, {});
+        case CommandLine::Action::Run: break;
+    }
+    const auto settings = ruvia::app::settingsChoice(line);
+    if (!settings) {
+        std::fprintf(stderr, "ruvia-mascot: %s\n", ruvia::launch::kNoConfigHome);
+        return 1;
+    }
+
     if (const auto problem = ruvia::platform::qt::displayProblem()) {
         std::fprintf(stderr, "%s\n", problem->c_str());
         return 1;
@@ -18,7 +53,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     ruvia::platform::qt::QtToolkit toolkit;
-    ruvia::mascot::Form1 form(toolkit);
+    ruvia::mascot::Form1 form(toolkit, settings->file, settings->folder);
     form.Form_Load();
     if (toolkit.endRequested()) return toolkit.exitCode();
     return QApplication::exec();

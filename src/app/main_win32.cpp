@@ -1,5 +1,6 @@
 // The Windows program: the mascot on the Win32 API.
 #include "mascot/form1.h"
+#include "platform/win32/command_line_actions.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_toolkit.h"
 
@@ -8,9 +9,14 @@
 #include <exception>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    namespace win32 = ruvia::platform::win32;
     try {
+        const auto line = win32::readCommandLine(win32::programArguments());
+        if (const auto status = win32::answerCommandLine(line)) return *status;
+        const auto settings = win32::settingsChoice(line);
+        if (!settings) return 1;
         ruvia::platform::win32::Win32Toolkit toolkit;
-        ruvia::mascot::Form1 form(toolkit);
+        ruvia::mascot::Form1 form(toolkit, settings->file, settings->folder);
         form.Form_Load();
         if (toolkit.endRequested()) return toolkit.exitCode();
         return toolkit.runEventLoop();

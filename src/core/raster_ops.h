@@ -19,4 +19,7 @@ enum class RasterOp : uint32_t {
 int32_t bitBlt(Image& dst, int x, int y, int w, int h, const Image& src, int sx, int sy,
                RasterOp rop);
 
+// Sets the w x h rectangle at (x, y) of dst to one colour, clipped to dst.
+void fillRect(Image& dst, int x, int y, int w, int h, uint32_t color);
+
 }  // namespace ruvia::core

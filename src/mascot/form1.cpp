@@ -1,9 +1,11 @@
 #include "mascot/form1.h"
 
 #include "core/line_raster.h"
+#include "core/raster_ops.h"
 #include "core/rounding.h"
 #include "menu/form2.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ruvia::mascot {
@@ -20,9 +22,11 @@ std::filesystem::path absoluteWhileItExists(std::filesystem::path file) {
 
 }  // namespace
 
-Form1::Form1(platform::Toolkit& toolkit, std::filesystem::path settingsFile)
+Form1::Form1(platform::Toolkit& toolkit, std::filesystem::path settingsFile,
+             settings::MissingFolder settingsFolder)
     : toolkit_(toolkit),
       settingsFile_(absoluteWhileItExists(std::move(settingsFile))),
+      settingsFolder_(settingsFolder),
       window_(toolkit.createMascotWindow()) {
     Timer1 = toolkit_.createTimer();
     Timer1->onTick = [this] { Timer1_Timer(); };
@@ -85,13 +89,32 @@ double Form1::sceneScaleHeight() const { return window_->geometry().height; }
 
 void Form1::clearScene() { PicMain.fill(toolkit_.resolveColor(platform::kWindowBackground)); }
 
+// The clear of a tick, less what the background copy right after it covers anyway: only a
+// scene larger than the last capture keeps some of the clear's colour.
+void Form1::clearSceneBeyondBackground() {
+    const int coveredWidth = std::min(PicMain.width, PicTemp.width);
+    const int coveredHeight = std::min(PicMain.height, PicTemp.height);
+    if (coveredWidth == PicMain.width && coveredHeight == PicMain.height) return;
+    const uint32_t color = toolkit_.resolveColor(platform::kWindowBackground);
+    core::fillRect(PicMain, coveredWidth, 0, PicMain.width - coveredWidth, coveredHeight, color);
+    core::fillRect(PicMain, 0, coveredHeight, PicMain.width, PicMain.height - coveredHeight, color);
+}
+
 // The scene has no backing store of its own: what the form drew reaches the screen
-// together with the string, which the toolkit draws over its container.
+// together with the string, which the toolkit draws over its container. The string is
+// drawn into the scene for the hand-over (every backend copies the frame it is given)
+// and the pixels beneath it are put back, so the scene never holds the string.
 void Form1::presentScene() {
-    core::Image frame = PicMain;
-    core::drawThickLine(frame, Line1.X1, Line1.Y1, Line1.X2, Line1.Y2,
+    const core::PixelBounds string = core::thickLineBounds(Line1.X1, Line1.Y1, Line1.X2, Line1.Y2);
+    if (underString_.width < string.width || underString_.height < string.height)
+        underString_ = core::Image(string.width, string.height);
+    core::bitBlt(underString_, 0, 0, string.width, string.height, PicMain, string.x, string.y,
+                 core::RasterOp::SrcCopy);
+    core::drawThickLine(PicMain, Line1.X1, Line1.Y1, Line1.X2, Line1.Y2,
                         toolkit_.resolveColor(Line1.BorderColor));
-    window_->present(frame);
+    window_->present(PicMain);
+    core::bitBlt(PicMain, string.x, string.y, string.width, string.height, underString_, 0, 0,
+                 core::RasterOp::SrcCopy);
 }
 
 void Form1::onMouseDown(platform::MouseButton button, platform::PixelPoint at) {

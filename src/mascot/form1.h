@@ -6,6 +6,7 @@
 #include "core/swing.h"
 #include "mascot/form1_design.h"
 #include "platform/toolkit.h"
+#include "settings/settings_store.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -22,7 +23,8 @@ public:
     // `settingsFile` is where the position is kept; relative names resolve in the
     // current directory at the moment of the read or write.
     explicit Form1(platform::Toolkit& toolkit,
-                   std::filesystem::path settingsFile = kSettingsFileName);
+                   std::filesystem::path settingsFile = kSettingsFileName,
+                   settings::MissingFolder settingsFolder = settings::MissingFolder::Report);
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -71,7 +73,7 @@ public:
 
     // --- controls
     std::unique_ptr<platform::Timer> Timer1;
-    core::Image Picture1;  // staging surface for image-list frames
+    const core::Image* Picture1 = nullptr;  // staging: the image-list frame last assigned
     core::Image PicMain;   // the scene
     core::Image PicTemp;   // the last captured background
     LineControl Line1;
@@ -88,6 +90,7 @@ private:
     void drawMasked(int32_t x, int32_t y, int w, int h, int maskFrame, int spriteFrame);
     void stageFrame(int index);
     void clearScene();
+    void clearSceneBeyondBackground();
     void presentScene();
     void holdInsideScreen();
     void showMenu();
@@ -96,11 +99,13 @@ private:
 
     platform::Toolkit& toolkit_;
     std::filesystem::path settingsFile_;
+    settings::MissingFolder settingsFolder_;
     std::unique_ptr<platform::MascotWindow> window_;
     std::unique_ptr<menu::Form2> form2_;  // created on its first showing
     float sceneScaleWidth_ = 0.0f;  // the window's ScaleWidth as last set by the layout
     bool capturing_ = false;
     int32_t shownPose_ = 0;  // the pose the scene shows her in
+    core::Image underString_;  // the scene's pixels beneath the string while it is presented
 };
 
 }  // namespace ruvia::mascot

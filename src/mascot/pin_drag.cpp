@@ -52,7 +52,7 @@ void Form1::showMenu() {
             toolkit_,
             menu::MenuOwner{*window_, [this] { Show(); }, [this] { return Left(); },
                             [this] { return Top(); }, [this](int exitCode) { Unload(exitCode); }},
-            settingsFile_);
+            settingsFile_, settingsFolder_);
     }
     form2_->Show();
 }

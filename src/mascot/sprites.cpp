@@ -13,13 +13,15 @@ constexpr int kPinMaskFrame = 8;
 constexpr int kPinSpriteFrame = 7;
 }  // namespace
 
-void Form1::stageFrame(int index) { Picture1 = assets::imageListFrame(index); }
+// A picture box is given the image list's picture itself, not a copy of it; the copies
+// then read the frame where it lies.
+void Form1::stageFrame(int index) { Picture1 = &assets::imageListFrame(index); }
 
 void Form1::drawMasked(int32_t x, int32_t y, int w, int h, int maskFrame, int spriteFrame) {
     stageFrame(maskFrame);
-    ApiResult = core::bitBlt(PicMain, x, y, w, h, Picture1, 0, 0, core::RasterOp::SrcAnd);
+    ApiResult = core::bitBlt(PicMain, x, y, w, h, *Picture1, 0, 0, core::RasterOp::SrcAnd);
     stageFrame(spriteFrame);
-    ApiResult = core::bitBlt(PicMain, x, y, w, h, Picture1, 0, 0, core::RasterOp::SrcInvert);
+    ApiResult = core::bitBlt(PicMain, x, y, w, h, *Picture1, 0, 0, core::RasterOp::SrcInvert);
 }
 
 void Form1::setRuvia(int32_t x, int32_t y, int32_t pose) {

@@ -16,7 +16,7 @@ void Form1::Timer1_Timer() {
     SwingPlus = state.SwingPlus;
     if (frame.stopTimer) Timer1->setInterval(0);
 
-    clearScene();
+    clearSceneBeyondBackground();
     SetCap();
     shownPose_ = static_cast<int32_t>(frame.pose);
     setRuvia(CharX, CharY, shownPose_);

@@ -13,8 +13,12 @@ constexpr int16_t kLeftButton = static_cast<int16_t>(platform::MouseButton::Left
 constexpr const char* kAppTitle = "RuviaMascot";
 }  // namespace
 
-Form2::Form2(platform::Toolkit& toolkit, MenuOwner owner, std::filesystem::path settingsFile)
-    : toolkit_(toolkit), owner_(std::move(owner)), settingsFile_(std::move(settingsFile)) {}
+Form2::Form2(platform::Toolkit& toolkit, MenuOwner owner, std::filesystem::path settingsFile,
+             settings::MissingFolder settingsFolder)
+    : toolkit_(toolkit),
+      owner_(std::move(owner)),
+      settingsFile_(std::move(settingsFile)),
+      settingsFolder_(settingsFolder) {}
 
 void Form2::create() {
     const double tpp = toolkit_.twipsPerPixel();
@@ -117,7 +121,7 @@ void Form2::Label2_MouseDown(int16_t Button) {
         return;
     }
     const std::string error =
-        settings::writeSavedPosition(settingsFile_, owner_.left(), owner_.top());
+        settings::writeSavedPosition(settingsFile_, owner_.left(), owner_.top(), settingsFolder_);
     // The position is lost, not the user's trust: say what failed and where, then exit
     // with a status that tells a script or session manager so too.
     if (!error.empty()) toolkit_.messageBox(error, kAppTitle, platform::MessageBoxStyle::OkOnly);

@@ -4,6 +4,7 @@
 
 #include "core/swing.h"
 #include "platform/toolkit.h"
+#include "settings/settings_store.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -27,7 +28,8 @@ struct MenuOwner {
 
 class Form2 {
 public:
-    Form2(platform::Toolkit& toolkit, MenuOwner owner, std::filesystem::path settingsFile);
+    Form2(platform::Toolkit& toolkit, MenuOwner owner, std::filesystem::path settingsFile,
+          settings::MissingFolder settingsFolder = settings::MissingFolder::Report);
 
     // Modeless, above its owner; the first call creates the window and runs Form_Load.
     void Show();
@@ -56,6 +58,7 @@ private:
     platform::Toolkit& toolkit_;
     MenuOwner owner_;
     std::filesystem::path settingsFile_;
+    settings::MissingFolder settingsFolder_;
     std::unique_ptr<platform::MenuWindow> window_;
 };
 

@@ -84,13 +84,20 @@ std::optional<core::SavedPosition> readSavedPosition(const std::filesystem::path
     return core::parseSettingsLine(text);
 }
 
-std::string writeSavedPosition(const std::filesystem::path& file, float left, float top) {
+std::string writeSavedPosition(const std::filesystem::path& file, float left, float top,
+                               MissingFolder missing) {
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(file, ec);
     const std::filesystem::path named = ec ? file : full;
     const std::filesystem::path target = followLinks(named);
     const std::filesystem::path folder = target.parent_path();
 
+    if (missing == MissingFolder::Create) {
+        std::filesystem::create_directories(folder, ec);
+        if (ec)
+            return "Could not save the mascot's position to " + named.string() +
+                   ": cannot create its folder: " + ec.message();
+    }
     // A unique name created exclusively: nothing planted beside the file can be written
     // through, and a save killed half-way leaves nothing the next one trips over.
     std::string pattern = (folder / (target.filename().string() + ".XXXXXX")).string();

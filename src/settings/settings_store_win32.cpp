@@ -31,7 +31,8 @@ std::optional<core::SavedPosition> readSavedPosition(const std::filesystem::path
     return core::parseSettingsLine(text);
 }
 
-std::string writeSavedPosition(const std::filesystem::path& file, float left, float top) {
+std::string writeSavedPosition(const std::filesystem::path& file, float left, float top,
+                               MissingFolder missing) {
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(file, ec);
     const std::filesystem::path target = ec ? file : full;
@@ -45,6 +46,10 @@ std::string writeSavedPosition(const std::filesystem::path& file, float left, fl
                reason;
     };
 
+    if (missing == MissingFolder::Create) {
+        std::filesystem::create_directories(target.parent_path(), ec);
+        if (ec) return failure("cannot create its folder", ec.message());
+    }
     const std::string line = core::formatSettingsLine(left, top);
     // Streams open paths in the system's own wide form, so any folder name works.
     errno = 0;

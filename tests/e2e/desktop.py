@@ -115,6 +115,13 @@ class Desktop:
             self._server = None
         shutil.rmtree(self.tmp, ignore_errors=True)
 
+    @property
+    def server_pid(self) -> int:
+        """The X server's process, for measuring what drawing costs on its side."""
+        if not self._server:
+            raise RuntimeError("the desktop is not running")
+        return self._server.pid
+
     def _private_dir(self, name: str) -> Path:
         path = self.tmp / name
         path.mkdir(mode=0o700)

@@ -159,14 +159,14 @@ class MascotCase(unittest.TestCase):
         """A private directory that goes away with the desktop."""
         return Path(tempfile.mkdtemp(prefix=prefix, dir=self.desktop.tmp))
 
-    def start_mascot(self, *, cwd: Path | None = None, settings: bytes | None = None,
+    def start_mascot(self, *args: str, cwd: Path | None = None, settings: bytes | None = None,
                      runtime_dir: Path | None = None, **env: str | None) -> dt.Program:
         cwd = cwd or self.new_dir("cwd-")
         if settings is not None:
             (cwd / SETTINGS_FILE).write_bytes(settings)
         runtime_dir = runtime_dir or self.new_dir("run-")
         program = self.desktop.start_program(
-            [str(BINARY)], cwd=cwd, label="mascot",
+            [str(BINARY), *args], cwd=cwd, label="mascot",
             env=self.desktop.env(XDG_RUNTIME_DIR=str(runtime_dir), **env))
         self.addCleanup(program.stop)
         return program

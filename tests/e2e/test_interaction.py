@@ -289,6 +289,32 @@ class MenuTest(MascotCase):
         self.assertEqual(self.settled_rect(self.mascot_window(again)),
                          self.expected_rect(200, 310))
 
+    def test_settings_options_choose_where_the_position_is_kept(self):
+        named = self.new_dir("named-") / "position.ini"
+        config = self.new_dir("config-")
+        in_config = config / "ruvia-mascot" / SETTINGS_FILE
+        at_design = b"%d,%d\r\n" % tuple(v * TWIPS_PER_PIXEL for v in DESIGN_POSITION)
+        cases = [(["--settings", str(named)], named),
+                 (["--user-settings"], in_config)]
+        for args, saved in cases:
+            with self.subTest(args=args):
+                program = self.start_mascot(*args, XDG_CONFIG_HOME=str(config))
+                self.settled_rect(self.mascot_window(program))
+                self.assertFalse(saved.exists())
+                if saved == in_config:
+                    self.assertFalse(in_config.parent.exists(), "made before the first exit")
+                _, inner = self.open_menu(program)
+                self.click_item(inner, MENU_ITEM_EXIT)
+                self.assertEqual(program.wait(10), 0)
+                self.assertEqual(saved.read_bytes(), at_design)
+                self.assertEqual(os.listdir(program.cwd), [])
+
+                saved.write_bytes(b"1200,3450\r\n")
+                again = self.start_mascot(*args, XDG_CONFIG_HOME=str(config))
+                self.assertEqual(self.settled_rect(self.mascot_window(again)),
+                                 self.expected_rect(80, 230))
+                again.stop()
+
     def test_a_settings_file_that_cannot_be_written_is_reported_and_left_alone(self):
         def make_it_a_directory(cwd: Path) -> None:
             (cwd / SETTINGS_FILE).mkdir()

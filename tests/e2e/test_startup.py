@@ -1,10 +1,12 @@
 """Start-up of the real program on a private X desktop: where its window comes up, what the
-settings file does to that, the one-copy rule, a start without a display, and what a start
-costs in time and memory."""
+settings file does to that, the one-copy rule, a start without a display, the options that
+answer and exit, and what a start costs in time and memory."""
 
 from __future__ import annotations
 
 import os
+import re
+import shutil
 import signal
 import statistics
 import subprocess
@@ -16,8 +18,11 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import (BINARY, DESIGN_POSITION, SCREEN, SETTINGS_FILE, TITLE,  # noqa: E402
-                         WINDOW_SIZE, MascotCase)
+from mascot_case import (BINARY, DESIGN_POSITION, REPO, SCREEN, SETTINGS_FILE,  # noqa: E402
+                         TITLE, WINDOW_SIZE, MascotCase)
+
+VERSION = re.search(r"project\(RuviaMascot VERSION ([0-9.]+)",
+                    (REPO / "CMakeLists.txt").read_text()).group(1)
 
 
 class WindowPlacementTest(MascotCase):
@@ -138,6 +143,82 @@ class NoDisplayTest(unittest.TestCase):
         self.assertEqual(len(stderr.splitlines()), 1, stderr)
         self.assertIn("display", stderr.lower())
         self.assertEqual(result.stdout, b"")
+
+
+class CommandLineTest(MascotCase):
+    """Options that answer and exit, with a display or without: no window, no settings."""
+
+    def run_program(self, *args: str, display: bool = True,
+                    **env: str | None) -> subprocess.CompletedProcess:
+        cwd = self.new_dir("cwd-")
+        result = subprocess.run([str(BINARY), *args], cwd=cwd, capture_output=True, text=True,
+                                env=self.desktop.env(**env, **({} if display else
+                                                               {"DISPLAY": None})),
+                                stdin=subprocess.DEVNULL, timeout=20)
+        self.assertEqual(os.listdir(cwd), [], f"{args} left files behind")
+        return result
+
+    def test_help_version_and_wrong_options_answer_without_a_window(self):
+        watcher = self.desktop.watch_root()
+        self.addCleanup(watcher.stop)
+        since = time.monotonic()
+        cases = [
+            # arguments, exit status, the first line of the answer
+            (["--help"], 0, "Usage: ruvia-mascot [options]"),
+            (["-h"], 0, "Usage: ruvia-mascot [options]"),
+            (["--version"], 0, f"ruvia-mascot {VERSION}"),
+            (["--frob"], 2, "ruvia-mascot: Unknown option 'frob'."),
+            (["-platform", "xcb"], 2, "ruvia-mascot: Unknown option 'platform'."),
+            (["--settings"], 2, "ruvia-mascot: Missing value after '--settings'."),
+            (["stray"], 2, "ruvia-mascot: Unexpected argument 'stray'."),
+        ]
+        for display in (True, False):
+            for args, status, first_line in cases:
+                with self.subTest(args=args, display=display):
+                    result = self.run_program(*args, display=display)
+                    self.assertEqual(result.returncode, status, result.stderr)
+                    answer, other = ((result.stdout, result.stderr) if status == 0
+                                     else (result.stderr, result.stdout))
+                    self.assertEqual(other, "")
+                    self.assertEqual(answer.splitlines()[0], first_line)
+                    if status:  # the reason, then the usage
+                        self.assertIn("\nUsage: ruvia-mascot [options]\n", answer)
+        usage = self.run_program("--help").stdout
+        for option in ("--settings <file>", "--user-settings", "--autostart", "--no-autostart",
+                       "--version"):
+            self.assertIn(option, usage)
+        self.assertEqual(watcher.events("MapNotify", since=since), [], "a window showed")
+
+    def test_autostart_entry_is_added_and_removed(self):
+        config = self.new_dir("config-")
+        entry = config / "autostart" / "ruvia-mascot.desktop"
+        added = self.run_program("--autostart", XDG_CONFIG_HOME=str(config))
+        self.assertEqual(added.returncode, 0, added.stderr)
+        self.assertIn(str(entry), added.stdout)
+        self.assertEqual(os.listdir(entry.parent), [entry.name])
+        text = entry.read_text()
+        self.assertIn(f"\nExec={BINARY.resolve()} --user-settings\n", text)
+        if shutil.which("desktop-file-validate"):
+            check = subprocess.run(["desktop-file-validate", str(entry)], capture_output=True,
+                                   text=True)
+            self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
+
+        for run in ("removed", "already gone"):
+            with self.subTest(run):
+                removed = self.run_program("--no-autostart", XDG_CONFIG_HOME=str(config))
+                self.assertEqual(removed.returncode, 0, removed.stderr)
+                self.assertIn(str(entry), removed.stdout)
+                self.assertFalse(entry.exists())
+
+        # A configuration "folder" that cannot hold one: one line naming it, nothing written.
+        blocked = self.new_dir("blocked-") / "config"
+        blocked.write_text("mine")
+        failed = self.run_program("--autostart", XDG_CONFIG_HOME=str(blocked))
+        self.assertEqual(failed.returncode, 1)
+        self.assertEqual(failed.stdout, "")
+        self.assertEqual(len(failed.stderr.splitlines()), 1, failed.stderr)
+        self.assertIn(str(blocked), failed.stderr)
+        self.assertEqual(blocked.read_text(), "mine")
 
 
 class StartupCostTest(MascotCase):

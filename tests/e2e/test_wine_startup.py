@@ -9,6 +9,7 @@ from __future__ import annotations
 import os
 import signal
 import struct
+import subprocess
 import sys
 import time
 from pathlib import Path
@@ -204,6 +205,39 @@ class StartUnderWineTest(WineCase):
                 window = self.window_of(program)
                 self.assertEqual(self.desktop.wait_settled(window).rect, expected)
                 self.end(program)
+
+    def run_key(self) -> str:
+        """The mascot's value in the user's Run key, or "" when there is none."""
+        result = subprocess.run(
+            ["wine", "reg", "query", r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run",
+             "/v", "RuviaMascot"], env=self.prefix.env(self.desktop.env()),
+            capture_output=True, text=True, timeout=60, stdin=subprocess.DEVNULL)
+        return result.stdout if result.returncode == 0 else ""
+
+    def test_options_answer_in_a_message_box_and_autostart_uses_the_run_key(self):
+        cases = [
+            # arguments, what the box says (UTF-16 in the process), exit status, Run value
+            (["/?"], "Usage: RuviaMascot.exe", 0, None),
+            (["--frob"], "Unknown option '--frob'.", 2, None),
+            (["--autostart"], "now starts when you sign in", 0, "--user-settings"),
+            (["--no-autostart"], "no longer starts", 0, ""),
+        ]
+        for args, says, status, run_value in cases:
+            with self.subTest(args=args):
+                program = self.start_exe(*args)
+                box = self.window_of(program)
+                box_rect = self.desktop.wait_settled(box).rect
+                self.assertNotEqual((box_rect.width, box_rect.height), WINDOW_SIZE)
+                self.assertTrue(program.memory_holds([says])[says],
+                                f"the box does not say {says!r}")
+                self.desktop.tool(["xdotool", "windowfocus", "--sync", str(box)])
+                self.desktop.key("Return")
+                self.assertEqual(program.wait(10), status)
+                self.assertEqual(os.listdir(program.cwd), [])
+                if run_value == "":
+                    self.assertEqual(self.run_key(), "", "the Run value is still there")
+                elif run_value:
+                    self.assertIn('RuviaMascot.exe" ' + run_value, self.run_key())
 
     def test_the_exe_needs_no_library_beyond_the_system(self):
         size = EXE.stat().st_size

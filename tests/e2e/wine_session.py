@@ -130,12 +130,12 @@ class WineCase(unittest.TestCase):
     def new_dir(self, prefix: str) -> Path:
         return Path(tempfile.mkdtemp(prefix=prefix, dir=self.desktop.tmp))
 
-    def start_exe(self, *, cwd: Path | None = None, settings: bytes | None = None,
+    def start_exe(self, *args: str, cwd: Path | None = None, settings: bytes | None = None,
                   label: str = "RuviaMascot") -> dt.Program:
         cwd = cwd or self.new_dir("cwd-")
         if settings is not None:
             (cwd / "pdl_swg.ini").write_bytes(settings)
-        program = self.desktop.start_program(["wine", str(EXE)], cwd=cwd, label=label,
+        program = self.desktop.start_program(["wine", str(EXE), *args], cwd=cwd, label=label,
                                              env=self.prefix.env(self.desktop.env()))
         self.addCleanup(program.stop)
         return program

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace ruvia::core;
 
 namespace {
@@ -69,6 +71,52 @@ TEST(BitBlt, ClipsAtEveryEdgeAndLeavesTheRestUntouched) {
     }
 }
 
+TEST(BitBlt, EveryOperationMatchesThePixelRuleOnAnyWidthAndCarriesTheTopByte) {
+    // Widths around the vector length, rows that do and do not lie back to back, source
+    // and destination offsets; pixels with all 32 bits in play.
+    const auto word = [](int x, int y, uint32_t seed) {
+        return (static_cast<uint32_t>(x) * 0x9E3779B9u) ^ (static_cast<uint32_t>(y) * 0x85EBCA6Bu) ^ seed;
+    };
+    const std::pair<RasterOp, uint32_t (*)(uint32_t, uint32_t)> ops[] = {
+        {RasterOp::SrcCopy, [](uint32_t, uint32_t s) { return s; }},
+        {RasterOp::SrcAnd, [](uint32_t d, uint32_t s) { return d & s; }},
+        {RasterOp::SrcInvert, [](uint32_t d, uint32_t s) { return d ^ s; }}};
+    for (const auto& [rop, rule] : ops)
+        for (int w : {1, 3, 4, 5, 8, 13, 16, 17})
+            for (const auto [srcWidth, sx, x] : {std::tuple(w, 0, 0), std::tuple(w + 3, 2, 1)}) {
+                Image src(srcWidth, 4), dst(srcWidth, 4);
+                for (int y = 0; y < 4; ++y)
+                    for (int xx = 0; xx < srcWidth; ++xx) {
+                        src.at(xx, y) = word(xx, y, 0xA5000000u);
+                        dst.at(xx, y) = word(xx + 7, y, 0xFF00FF00u);
+                    }
+                const Image before = dst;
+                bitBlt(dst, x, 1, w, 2, src, sx, 0, rop);
+                for (int y = 0; y < 4; ++y)
+                    for (int xx = 0; xx < srcWidth; ++xx) {
+                        const int u = xx - x + sx, v = y - 1;
+                        const bool inside = xx >= x && xx - x < w && v >= 0 && v < 2 && u < srcWidth;
+                        ASSERT_EQ(dst.at(xx, y), inside ? rule(before.at(xx, y), src.at(u, v))
+                                                        : before.at(xx, y))
+                            << std::hex << static_cast<uint32_t>(rop) << std::dec << " w " << w
+                            << " at " << xx << "," << y;
+                    }
+            }
+}
+
+TEST(FillRect, FillsOnlyTheClippedRectangle) {
+    for (const auto [x, y, w, h] : {std::tuple(2, 1, 3, 2), std::tuple(-2, -1, 4, 3),
+                                    std::tuple(4, 3, 9, 9), std::tuple(0, 0, 0, 5)}) {
+        Image img(6, 4, kWhite);
+        fillRect(img, x, y, w, h, 0x123456);
+        for (int v = 0; v < 4; ++v)
+            for (int u = 0; u < 6; ++u) {
+                const bool inside = u >= x && u < x + w && v >= y && v < y + h;
+                ASSERT_EQ(img.at(u, v), inside ? 0x123456u : kWhite) << x << "," << y << " at " << u << "," << v;
+            }
+    }
+}
+
 TEST(ThickLine, CoversBothEndsTwoPixelsWideAndClips) {
     Image img(20, 20, kWhite);
     drawThickLine(img, 2, 2, 2, 12, 0xB46400);
@@ -80,4 +128,24 @@ TEST(ThickLine, CoversBothEndsTwoPixelsWideAndClips) {
     EXPECT_EQ(img.at(2, 13), kWhite);
     drawThickLine(img, -50, -50, 100, 100, 0x123456);  // must not write outside
     EXPECT_EQ(img.at(19, 19), 0x123456u);
+}
+
+TEST(ThickLine, TouchesNothingOutsideItsBoundsInAnyDirection) {
+    // Steep and shallow, both ways, a point, and ends that round half away from zero.
+    const double ends[][4] = {{90, 60, 60, 94}, {60, 94, 90, 60}, {3, 5, 30, 9},  {30, 9, 3, 5},
+                              {7, 7, 7, 7},     {2.5, 3.5, 20.5, 31.5},          {10, 0, 10, 39}};
+    for (const auto& e : ends) {
+        Image img(100, 100, kWhite);
+        drawThickLine(img, e[0], e[1], e[2], e[3], kBlack);
+        const PixelBounds b = thickLineBounds(e[0], e[1], e[2], e[3]);
+        int drawn = 0;
+        for (int y = 0; y < img.height; ++y)
+            for (int x = 0; x < img.width; ++x) {
+                if (img.at(x, y) == kWhite) continue;
+                ++drawn;
+                EXPECT_TRUE(x >= b.x && x < b.x + b.width && y >= b.y && y < b.y + b.height)
+                    << e[0] << "," << e[1] << " to " << e[2] << "," << e[3] << " drew " << x << "," << y;
+            }
+        EXPECT_GE(drawn, 2) << e[0] << "," << e[1];
+    }
 }

@@ -1,4 +1,5 @@
 #include "assets/art.h"
+#include "core/raster_ops.h"
 #include "sim_fixture.h"
 
 #include <algorithm>
@@ -272,4 +273,22 @@ TEST_F(Scene, SpritesClipAtTheScenesEdgesAndUnknownPosesDrawNothing) {
         f.setRuvia(46, 94, pose);
         EXPECT_EQ(f.PicMain, f.PicTemp) << pose;
     }
+}
+
+TEST_F(Scene, ATickClearsWhatASmallerCaptureDoesNotCover) {
+    auto& p = start();
+    mascot::Form1& f = p.form;
+    const uint32_t cleared = p.toolkit.resolveColor(platform::kWindowBackground);
+    const core::Image behind = wallpaperBehind(p.window().geometry());
+    f.PicTemp = core::Image(f.PicMain.width - 5, f.PicMain.height - 3);
+    core::bitBlt(f.PicTemp, 0, 0, f.PicTemp.width, f.PicTemp.height, behind, 0, 0,
+                 core::RasterOp::SrcCopy);
+    f.PicMain.fill(0x010203);  // what the last frame left
+    tick();
+    for (int y = 0; y < f.PicMain.height; ++y)
+        for (int x = 0; x < f.PicMain.width; ++x)
+            if ((x >= f.PicTemp.width || y >= f.PicTemp.height) &&
+                !inside(x, y, {f.CharX, f.CharY, 32, 56}))
+                ASSERT_EQ(f.PicMain.at(x, y), cleared) << x << "," << y;
+    EXPECT_EQ(f.PicMain.at(0, f.PicTemp.height - 1), behind.at(0, f.PicTemp.height - 1));
 }

@@ -1,0 +1,26 @@
+// The Windows program's command line: the Linux program's options, read by hand (there is
+// no Qt here), and `/?` for help as Windows programs have it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ruvia::platform::win32 {
+
+struct CommandLine {
+    enum class Action { Run, ShowHelp, ShowVersion, AddAutostart, RemoveAutostart, Refuse };
+    enum class SettingsPlace { CurrentDirectory, NamedFile, UserConfig };
+
+    Action action = Action::Run;
+    SettingsPlace settings = SettingsPlace::CurrentDirectory;
+    std::wstring settingsFile;  // the file named by --settings
+    std::wstring reason;        // Refuse: what was wrong, one line
+};
+
+// Reads the arguments after the program's name.
+CommandLine readCommandLine(const std::vector<std::wstring>& arguments);
+
+// The options, for a message box.
+std::wstring usageText();
+
+}  // namespace ruvia::platform::win32

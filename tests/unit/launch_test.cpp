@@ -1,0 +1,86 @@
+#include "launch/autostart_entry.h"
+#include "launch/user_paths.h"
+#include "launch/whole_file.h"
+#include "settings/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace ruvia;
+
+TEST(Launch, ConfigHomeFollowsTheXdgRule) {
+    struct Case {
+        const char* xdg;
+        const char* home;
+        std::optional<std::filesystem::path> want;
+    };
+    const Case cases[] = {
+        {"/cfg", "/home/u", "/cfg"},
+        {nullptr, "/home/u", "/home/u/.config"},
+        {"", "/home/u", "/home/u/.config"},
+        {"relative/cfg", "/home/u", "/home/u/.config"},  // relative: ignored
+        {nullptr, nullptr, std::nullopt},
+        {nullptr, "not/absolute", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(launch::configHome(c.xdg, c.home), c.want)
+            << (c.xdg ? c.xdg : "(unset)") << " / " << (c.home ? c.home : "(unset)");
+    }
+    EXPECT_EQ(launch::userSettingsFile("/cfg"), "/cfg/ruvia-mascot/pdl_swg.ini");
+    EXPECT_EQ(launch::autostartEntryFile("/cfg"), "/cfg/autostart/ruvia-mascot.desktop");
+}
+
+TEST(Launch, ExecArgumentsAreQuotedOnlyWhenTheyMustBe) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/usr/bin/ruvia-mascot", "/usr/bin/ruvia-mascot"},
+        {"/opt/my apps/ruvia", "\"/opt/my apps/ruvia\""},
+        {"/a/$HOME\"x`y\\z", "\"/a/\\$HOME\\\"x\\`y\\\\z\""},
+        {"/a/100%", "/a/100%%"},
+        {"", "\"\""},
+    };
+    for (const auto& [argument, want] : cases) EXPECT_EQ(launch::execArgument(argument), want);
+}
+
+TEST(Launch, AutostartEntryStartsTheProgramWithItsSettings) {
+    const std::string text = launch::autostartEntryText("/opt/my apps/ruvia\\mascot",
+                                                        {"--settings", "/home/u/pos.ini"});
+    // Quoted for the launcher, then each backslash doubled once more by the value escape.
+    EXPECT_NE(text.find("\nExec=\"/opt/my apps/ruvia\\\\\\\\mascot\" --settings "
+                        "/home/u/pos.ini\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.rfind("[Desktop Entry]\nType=Application\n", 0), 0u);
+    EXPECT_NE(launch::autostartEntryText("/usr/bin/ruvia-mascot")
+                  .find("\nExec=/usr/bin/ruvia-mascot --user-settings\n"),
+              std::string::npos);
+}
+
+TEST(Launch, FoldersAreMadeOnlyWhereTheProgramChoseThem) {
+    const auto root = std::filesystem::temp_directory_path() / "ruvia-launch-test";
+    std::filesystem::remove_all(root);
+    const auto entry = root / "cfg" / "autostart" / "ruvia-mascot.desktop";
+    EXPECT_EQ(launch::writeWholeFile(entry, "text"), "");
+    std::ifstream in(entry);
+    std::stringstream got;
+    got << in.rdbuf();
+    EXPECT_EQ(got.str(), "text");
+    EXPECT_FALSE(std::filesystem::exists(entry.string() + ".new"));
+
+    // A configuration "folder" that is a file: one reason, and nothing written.
+    std::ofstream(root / "plain") << "x";
+    const std::string error = launch::writeWholeFile(root / "plain" / "autostart" / "e", "t");
+    EXPECT_NE(error.find((root / "plain").string()), std::string::npos) << error;
+    EXPECT_EQ(std::filesystem::file_size(root / "plain"), 1u);
+
+    const auto settings = root / "cfg" / "ruvia-mascot" / "pdl_swg.ini";
+    EXPECT_NE(settings::writeSavedPosition(settings, 15.0f, 30.0f), "");
+    EXPECT_FALSE(std::filesystem::exists(settings.parent_path()));
+    EXPECT_EQ(settings::writeSavedPosition(settings, 15.0f, 30.0f,
+                                           settings::MissingFolder::Create),
+              "");
+    EXPECT_EQ(settings::readSavedPosition(settings), (core::SavedPosition{15, 30}));
+    std::filesystem::remove_all(root);
+}
