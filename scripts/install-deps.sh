@@ -10,6 +10,7 @@ packages=(
   xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick
   fonts-ipafont-gothic python3
   zlib1g-dev desktop-file-utils appstream dpkg-dev file
+  picom xcompmgr weston xwayland qt6-wayland
 )
 if [ "${RUVIA_WITH_WINDOWS:-1}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine)

@@ -4,6 +4,7 @@
 #include "launch/user_paths.h"
 #include "mascot/form1.h"
 #include "platform/qt/display_check.h"
+#include "platform/qt/pixel_scale.h"
 #include "platform/qt/qt_toolkit.h"
 
 #include <QApplication>
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     ruvia::platform::qt::preferX11();
+    ruvia::platform::qt::useWholeNumberScaleFactors();
 
     QApplication app(argc, argv);
     ruvia::platform::qt::QtToolkit toolkit;

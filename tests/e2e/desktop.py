@@ -209,6 +209,27 @@ class Desktop:
         self._programs.append(program)
         return program
 
+    def publish_wallpaper(self) -> None:
+        """Publishes the wallpaper as _XROOTPMAP_ID: a compositor paints the desktop's
+        background from there, not from the root window itself."""
+        self.xclient().publish_root_pixmap(self.wallpaper)
+
+    def start_compositor(self, argv: Sequence[str]) -> Program:
+        """Starts a compositing manager; returns once it owns _NET_WM_CM_S0 and has
+        painted the wallpaper."""
+        program = self.start_program(argv, label=Path(argv[0]).name)
+        wait_until(lambda: self.xclient().selection_owned("_NET_WM_CM_S0"), 10,
+                   f"{argv[0]} to own _NET_WM_CM_S0")
+        wait_until(lambda: self.grab(Rect(0, 0, 64, 64)).data
+                   == self.wallpaper.crop(Rect(0, 0, 64, 64)).data, 10,
+                   f"{argv[0]} to paint the wallpaper")
+        return program
+
+    def stop_compositor(self, program: Program) -> None:
+        program.stop()
+        wait_until(lambda: not self.xclient().selection_owned("_NET_WM_CM_S0"), 10,
+                   "the compositor to let go of _NET_WM_CM_S0")
+
     def watch_root(self) -> RootEvents:
         """Starts recording the root's structure events; stop() the result when done (the
         desktop stops it at the latest)."""

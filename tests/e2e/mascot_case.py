@@ -79,39 +79,49 @@ PIN = load_xpm(ASSETS / "pin.xpm")
 HANGING = load_xpm(ASSETS / "pose_hanging.xpm")
 
 
-def composite(base: dt.Image, sprite: Sprite, x: int, y: int) -> dt.Image:
-    """`base` with `sprite` laid over it at (x, y), clipped to the picture."""
+def composite(base: dt.Image, sprite: Sprite, x: int, y: int, scale: int = 1) -> dt.Image:
+    """`base` with `sprite` laid over it at (x, y), each of its pixels a block of scale x
+    scale pixels (x and y count such blocks), clipped to the picture."""
     data = bytearray(base.data)
     for sy in range(sprite.height):
         for sx in range(sprite.width):
             color = sprite.at(sx, sy)
-            px, py = x + sx, y + sy
-            if color is not None and 0 <= px < base.width and 0 <= py < base.height:
-                i = (py * base.width + px) * 3
-                data[i:i + 3] = bytes(color)
+            if color is None:
+                continue
+            for py in range((y + sy) * scale, (y + sy + 1) * scale):
+                for px in range((x + sx) * scale, (x + sx + 1) * scale):
+                    if 0 <= px < base.width and 0 <= py < base.height:
+                        i = (py * base.width + px) * 3
+                        data[i:i + 3] = bytes(color)
     return dt.Image(base.width, base.height, data)
 
 
-def string_band(char_at: tuple[int, int]) -> dt.Rect:
-    """The rectangle the string may take: from its start to the top centre of the
-    character at `char_at`, widened by a pixel for its width and the rounding."""
+def string_band(char_at: tuple[int, int], pin_x: int = PIN_RECT.x, scale: int = 1) -> dt.Rect:
+    """The rectangle the string may take: from its start under the pin at `pin_x` to the
+    top centre of the character at `char_at`, widened by a pixel for its width and the
+    rounding; in pixels `scale` times the scene's."""
+    start = (pin_x + STRING_START[0] - PIN_RECT.x, STRING_START[1])
     end = (char_at[0] + CHAR_SIZE[0] // 2 - 2, char_at[1])
-    x0, x1 = sorted((STRING_START[0], end[0]))
-    y0, y1 = sorted((STRING_START[1], end[1]))
-    return dt.Rect(x0 - 1, y0 - 1, x1 - x0 + 4, y1 - y0 + 4)
+    x0, x1 = sorted((start[0], end[0]))
+    y0, y1 = sorted((start[1], end[1]))
+    return dt.Rect((x0 - 1) * scale, (y0 - 1) * scale, (x1 - x0 + 4) * scale,
+                   (y1 - y0 + 4) * scale)
 
 
-def scene_faults(got: dt.Image, background: dt.Image,
-                 char_at: tuple[int, int] | None) -> tuple[list, int]:
+def scene_faults(got: dt.Image, background: dt.Image, char_at: tuple[int, int] | None,
+                 pin_x: int = PIN_RECT.x, scale: int = 1) -> tuple[list, int]:
     """Compares a window's pixels with what they must be: `background` (what lies
     behind the window) with the character in the hanging pose at `char_at` (None: no
-    character) and the pin laid over it, and the string, the only pixels allowed to
-    differ from that, in its colour and within its band. Returns the differing pixels
-    as differing_pixels does and how many pixels the string took."""
-    want = composite(background, PIN, PIN_RECT.x, PIN_RECT.y)
+    character) and the pin at (`pin_x`, 0) laid over it, and the string, the only pixels
+    allowed to differ from that, in its colour and within its band. With `scale`, every
+    scene pixel of the sprites is a block of that many device pixels square over a
+    background in device pixels. Returns the differing pixels as differing_pixels does
+    and how many pixels the string took."""
+    want = background
     if char_at is not None:
-        want = composite(composite(background, HANGING, *char_at), PIN, PIN_RECT.x, PIN_RECT.y)
-    band = string_band(char_at or CHAR_REST)
+        want = composite(want, HANGING, *char_at, scale)
+    want = composite(want, PIN, pin_x, 0, scale)
+    band = string_band(char_at or CHAR_REST, pin_x, scale)
     faults, string = [], 0
     for x, y, got_px, want_px in dt.differing_pixels(got, want, dt.Rect(0, 0, got.width,
                                                                          got.height)):

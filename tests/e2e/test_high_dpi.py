@@ -1,74 +1,63 @@
-"""The real program on an X screen set to 120 dpi (Xft.dpi), where Qt scales every window
-by 1.25: the window's place and size in device pixels, the scene scaled without smoothing
-over what lies behind it, the swing coming to rest, and the place saved on exit in twips
-of the logical 96 dpi that Qt keeps."""
+"""The real program on X screens of 120, 144 and 192 dpi (Xft.dpi). Below 200% the window
+is laid out in device pixels with the twips per pixel of the real dpi (12 at 120 dpi,
+so 121 x 188 with a rope of 132); from 200% on the art is drawn at the whole-number
+factor, every art pixel a block of 2 x 2 (3 x 3 at 300%) device pixels, so she keeps her
+size. Either way the background behind her is exact in every device pixel, and a drop
+and the exit's saved place work in twips of that layout."""
 
 from __future__ import annotations
 
-import math
 import sys
-import time
+from dataclasses import dataclass
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import (CHAR_REST, CHAR_SIZE, HANGING,  # noqa: E402
-                         MENU_ITEM_EXIT, MENU_TITLE, PIN, PIN_GRIP, PIN_RECT, SETTINGS_FILE,
-                         STRING_COLOR, WINDOW_SIZE, MascotCase)
-
-SCALE = 1.25  # Qt's factor for Xft.dpi 120: 120 / 96; it keeps 96 logical dpi
-TWIPS_PER_PIXEL = 15  # 1440 / 96, of logical pixels
-SWING_SECONDS = 79 * 0.05
+from mascot_case import (CHAR_SIZE, MENU_ITEM_EXIT, MENU_TITLE, PIN_GRIP,  # noqa: E402
+                         SETTINGS_FILE, MascotCase, scene_faults, string_band)
 
 
-def to_device(logical: int) -> int:
-    """A logical coordinate or length on the screen, as Qt hands it to X: scaled, then
-    qRound (half away from zero) on each number of the point and of the size apart."""
-    return math.floor(logical * SCALE + 0.5)
+@dataclass(frozen=True)
+class Scale:
+    dpi: int
+    factor: int  # device pixels per art pixel, across and down
+    place: dt.Rect  # the window's device place and size at the design position
+
+    @property
+    def twips_per_pixel(self) -> float:
+        """Of the window's own (art) pixels."""
+        return 1440 * self.factor / self.dpi
 
 
-# Qt scales a window's corner and its size apart, each number times 1.25 and qRound'ed,
-# about the screen's origin (0, 0): logical (639, 66) and 107 x 150 become 798.75, 82.5
-# and 133.75 x 187.5, so (799, 83) and 134 x 188. The size does not come from the rounded
-# corners: the window is 134 wide although its right edge, 746, maps to 932.5.
-DEVICE_PLACE = dt.Rect(799, 83, 134, 188)
-
-
-def copied_from(logical: int, logical_length: int, device_length: int) -> int:
-    """The device pixel the program copies for a logical pixel of the captured background:
-    the one under the logical pixel's centre (Qt grabs the window's device area)."""
-    return (2 * logical + 1) * device_length // (2 * logical_length)
-
-
-def painted_from(device: int, logical_length: int) -> list[int]:
-    """The logical pixel(s) whose picture Qt may paint into a device pixel when it scales
-    a logical frame by 1.25 without smoothing: the one under the device pixel's centre, or
-    either of two when the centre lies on their border (device pixel 2's centre, 2.5, is
-    logical 2.0)."""
-    centre = (device + 0.5) / SCALE
-    near = [math.floor(centre)] + ([int(centre) - 1] if centre == int(centre) else [])
-    return [p for p in near if 0 <= p < logical_length]
-
-
-def scaled_colors(logical: dt.Image, x: int, y: int) -> set[dt.Color]:
-    """The colours Qt may show at device pixel (x, y) of a logical picture it scales."""
-    return {logical.pixel(lx, ly) for lx in painted_from(x, logical.width)
-            for ly in painted_from(y, logical.height)}
+# The design place 9588, 996 twips and height 2256 twips: at 12 twips per pixel (120 dpi)
+# (799, 83) and 188 high, so a rope of 132 and 0.374596 x 132 + 72 = 121.4 wide; at 10
+# (144 dpi) (958.8, 99.6) and 225.6 round to (959, 100) and 226, rope 170, 135.7 wide; at
+# 192 dpi the 96-dpi layout (639, 66, 107 x 150) at twice the size.
+SCALES = (
+    Scale(120, 1, dt.Rect(799, 83, 121, 188)),
+    Scale(144, 1, dt.Rect(959, 100, 136, 226)),
+    Scale(192, 2, dt.Rect(1278, 132, 214, 300)),
+)
 
 
 class HighDpiTest(MascotCase):
-    """Xft.dpi is set before any program starts; another program's window lies under the
-    lower left of the mascot's place, so the background is not the wallpaper alone."""
+    """A screen large enough for the design place at every scale; another program's
+    window lies under the lower part of all three places, so the background is not the
+    wallpaper alone."""
+
+    screen = (1920, 1200)
 
     @classmethod
     def setUpClass(cls) -> None:
         super().setUpClass()
-        resources = cls.desktop.tmp / "resources"
-        resources.write_text("Xft.dpi: 120\n")
-        cls.desktop.tool(["xrdb", "-nocpp", "-merge", str(resources)])
-        cls.desktop.open_window(dt.Rect(760, 160, 110, 70))
+        cls.desktop.open_window(dt.Rect(760, 200, 700, 80))
         cls.truth = cls.desktop.screenshot()
+
+    def set_dpi(self, dpi: int) -> None:
+        resources = self.desktop.tmp / "resources"
+        resources.write_text(f"Xft.dpi: {dpi}\n")
+        self.desktop.tool(["xrdb", "-nocpp", "-merge", str(resources)])
 
     def mascot_rect(self, program: dt.Program) -> dt.Rect:
         """The settled device place of the program's mascot (its only window that is not
@@ -81,114 +70,79 @@ class HighDpiTest(MascotCase):
         self.assertEqual(len(found), 1, f"expected one mascot window, found {found}")
         return self.settled_rect(found[0])
 
-    def logical_frame(self, window: dt.Image) -> dt.Image:
-        """The logical frame the program presented, read back from its device pixels on
-        the screen: each logical pixel from a device pixel painted from it alone. Fails
-        where a device pixel is not the picture of one of its logical pixels, as with
-        smoothing, an offset or the wrong scale."""
-        width, height = WINDOW_SIZE
-        own_x = {painted_from(x, width)[0]: x for x in range(window.width)
-                 if len(painted_from(x, width)) == 1}
-        own_y = {painted_from(y, height)[0]: y for y in range(window.height)
-                 if len(painted_from(y, height)) == 1}
-        self.assertEqual((len(own_x), len(own_y)), WINDOW_SIZE)
-        logical = dt.Image(width, height, b"".join(
-            bytes(window.pixel(own_x[lx], own_y[ly])) for ly in range(height)
-            for lx in range(width)))
-        faults = [(x, y) for y in range(window.height) for x in range(window.width)
-                  if window.pixel(x, y) not in scaled_colors(logical, x, y)]
-        if faults:
-            saved = self.desktop.keep_artifact(window, "high-dpi-window")
-            self.fail(f"{len(faults)} device pixels are no logical pixel of theirs scaled "
-                      f"by 1.25, first {faults[:8]}; window pixels {saved}")
-        return logical
-
-    def expect_scaled_scene(self, shot: dt.Image, place: dt.Rect) -> tuple[int, int]:
-        """Asserts the window at device rect `place` shows, scaled without smoothing, the
-        background behind it with the sprites at rest. Returns how many of its device
-        pixels that show the background equal the screen behind them at the same place,
-        and how many show the background."""
+    def expect_exact_at_rest(self, scale: Scale, place: dt.Rect) -> tuple[int, int]:
+        """Waits for the swing to end, then asserts the window shows the screen behind it
+        in every device pixel but the sprites', which are the art at the scale's factor,
+        and that nothing of the program's shows outside it. Returns how many device
+        pixels show the background and how many of those equal the screen behind."""
+        self.wait_for_rest(place)
+        k = scale.factor
+        width, height = place.width // k, place.height // k
+        pin_x = round(width / 2)  # ties to even, as the layout rounds
+        char_at = (pin_x - 8, height - CHAR_SIZE[1])
+        shot = self.desktop.screenshot()
         window, behind = shot.crop(place), self.truth.crop(place)
-        # What the program can capture: the device pixel behind each logical pixel's
-        # centre. 134 device columns cannot all pass through 107 logical ones, so 27 of
-        # them (and 38 of the 188 rows) show their neighbour's background: a copy exact
-        # in every device pixel is impossible for a scene kept in logical pixels.
-        background = dt.Image(*WINDOW_SIZE, b"".join(
-            bytes(behind.pixel(copied_from(x, WINDOW_SIZE[0], place.width),
-                               copied_from(y, WINDOW_SIZE[1], place.height)))
-            for y in range(WINDOW_SIZE[1]) for x in range(WINDOW_SIZE[0])))
-        logical = self.logical_frame(window)
-        self.expect_scene(logical, background, CHAR_REST)
-
-        # Crisp: in the device rectangles of the character and the pin, every pixel that
-        # is not the background is one of their own colours, never a blend.
-        palette = {c for sprite in (HANGING, PIN) for c in sprite.pixels if c} | {STRING_COLOR}
-        blends = [(x, y, window.pixel(x, y))
-                  for rect in (dt.Rect(*CHAR_REST, *CHAR_SIZE), PIN_RECT)
-                  for y in range(to_device(rect.y), to_device(rect.bottom))
-                  for x in range(to_device(rect.x), to_device(rect.right))
-                  if window.pixel(x, y) not in palette | scaled_colors(background, x, y)]
-        self.assertEqual(blends[:8], [], f"{len(blends)} pixels of neither sprite nor "
-                         "background colours")
-
-        # Nothing of the program's is seen outside its window.
-        whole = dt.Rect(0, 0, self.desktop.width, self.desktop.height)
+        faults, string = scene_faults(window, behind, char_at, pin_x, k)
+        if faults:
+            saved = self.desktop.keep_artifact(window, f"high-dpi-{scale.dpi}")
+            self.fail(f"at {scale.dpi} dpi the window is not the screen behind it with the "
+                      f"art at {k}x; window pixels {saved}\n" + dt.describe_differences(faults))
+        band = string_band(char_at, pin_x, k)
+        self.assertGreaterEqual(string, (band.height - 3 * k) * k, "the string is missing")
+        whole = dt.Rect(0, 0, *self.screen)
         self.desktop.expect_pixels_equal(whole, self.truth, exclude=[place], shot=shot)
+        # The share the user sees: device pixels outside the art that equal the screen.
+        sprites = [dt.Rect(char_at[0] * k, char_at[1] * k, CHAR_SIZE[0] * k, CHAR_SIZE[1] * k),
+                   dt.Rect(pin_x * k, 0, 16 * k, 16 * k), band]
         shown = [(x, y) for y in range(place.height) for x in range(place.width)
-                 if all(logical.pixel(lx, ly) == background.pixel(lx, ly)
-                        for lx in painted_from(x, logical.width)
-                        for ly in painted_from(y, logical.height))]
-        return sum(1 for x, y in shown if window.pixel(x, y) == behind.pixel(x, y)), len(shown)
+                 if not any(r.contains(x, y) for r in sprites)]
+        return len(shown), sum(window.pixel(x, y) == behind.pixel(x, y) for x, y in shown)
 
-    def test_the_window_shows_at_the_scaled_place_and_its_scene_is_the_background_scaled(self):
-        program = self.start_mascot()
-        self.assertEqual(self.mascot_rect(program), DEVICE_PLACE)
-        dt.wait_until(lambda: self.desktop.grab(DEVICE_PLACE).data
-                      != self.truth.crop(DEVICE_PLACE).data,
-                      15, "the mascot to show on the screen", interval=0.005)
-        seen_at = time.monotonic()
-        rested_at, _ = self.wait_for_rest(DEVICE_PLACE)
-        swing = rested_at - seen_at
-        self.assertGreater(swing, SWING_SECONDS - 1.0)
-        self.assertLess(swing, SWING_SECONDS + 3.0)
+    def test_each_scale_lays_out_by_its_rule_with_the_background_exact_and_the_art_crisp(self):
+        for scale in SCALES:
+            with self.subTest(dpi=scale.dpi):
+                self.set_dpi(scale.dpi)
+                program = self.start_mascot()
+                place = self.mascot_rect(program)
+                self.assertEqual(place, scale.place)
+                shown, exact = self.expect_exact_at_rest(scale, place)
+                print(f"\n{scale.dpi} dpi: {place.width}x{place.height} at "
+                      f"({place.x},{place.y}), art {scale.factor}x; {exact} of {shown} "
+                      f"background device pixels exact", file=sys.stderr)
+                program.stop()
 
-        exact, shown = self.expect_scaled_scene(self.desktop.screenshot(), DEVICE_PLACE)
-        print(f"\nfirst swing: last change {swing:.2f} s after the window showed; "
-              f"{exact} of the {shown} device pixels showing the background equal the "
-              f"screen behind them", file=sys.stderr)
+    def test_a_drop_captures_anew_and_exit_saves_the_place_in_twips_of_the_layout(self):
+        for scale in (SCALES[0], SCALES[2]):
+            with self.subTest(dpi=scale.dpi):
+                self.set_dpi(scale.dpi)
+                program = self.start_mascot()
+                start = self.mascot_rect(program)
+                k = scale.factor
+                grip = (start.x + PIN_GRIP[0] * k, start.y + PIN_GRIP[1] * k)
+                drop = (grip[0] - 401, grip[1] + 199)
+                self.desktop.drag(grip, drop)
+                moved = self.mascot_rect(program)
+                # The window follows the pointer in whole art pixels.
+                self.assertLessEqual(abs(moved.x - (start.x - 401)), k - 1, moved)
+                self.assertLessEqual(abs(moved.y - (start.y + 199)), k - 1, moved)
+                self.assertEqual((moved.width, moved.height), (start.width, start.height))
+                self.expect_exact_at_rest(scale, moved)
 
-    def test_a_dropped_window_captures_anew_and_exit_saves_the_place_in_logical_twips(self):
-        program = self.start_mascot()
-        start = self.mascot_rect(program)
-        grip = (start.x + to_device(PIN_GRIP[0]), start.y + to_device(PIN_GRIP[1]))
-        # A travel whose logical corner lands on other fractions of 1.25 than the start.
-        drop = (grip[0] - 401, grip[1] + 199)
-        self.desktop.drag(grip, drop)
-        moved = self.mascot_rect(program)
-        # Qt moves the window by the pointer's travel in logical pixels, which comes out
-        # as the same travel in device pixels, give or take Qt's rounding of each.
-        self.assertLessEqual(abs(moved.x - (start.x - 401)), 1, moved)
-        self.assertLessEqual(abs(moved.y - (start.y + 199)), 1, moved)
-        self.assertEqual((moved.width, moved.height), (start.width, start.height))
-        self.wait_for_rest(moved)
-        self.expect_scaled_scene(self.desktop.screenshot(), moved)
+                self.desktop.click(*drop, button=3)
+                menu = self.desktop.wait_settled(self.desktop.wait_window(pid=program.pid,
+                                                                           name=MENU_TITLE))
+                # The menu's item, laid out from twips too: at dpi / 96 its 96-dpi place.
+                self.desktop.click(menu.x + MENU_ITEM_EXIT[0] * scale.dpi // 96,
+                                   menu.y + MENU_ITEM_EXIT[1] * scale.dpi // 96)
+                self.assertEqual(program.wait(10), 0)
+                saved = (program.cwd / SETTINGS_FILE).read_bytes()
+                self.assertEqual(saved, b"%d,%d\r\n" % (moved.x // k * scale.twips_per_pixel,
+                                                        moved.y // k * scale.twips_per_pixel))
 
-        # The logical place Qt shows at that device place; being 1.25 apart, no two
-        # logical coordinates round to the same device one.
-        logical = [round(d / SCALE) for d in (moved.x, moved.y)]
-        self.assertEqual([to_device(v) for v in logical], [moved.x, moved.y])
-        self.desktop.click(*drop, button=3)
-        menu = self.desktop.wait_settled(self.desktop.wait_window(pid=program.pid,
-                                                                   name=MENU_TITLE))
-        self.desktop.click(menu.x + to_device(MENU_ITEM_EXIT[0]),
-                           menu.y + to_device(MENU_ITEM_EXIT[1]))
-        self.assertEqual(program.wait(10), 0)
-        self.assertEqual((program.cwd / SETTINGS_FILE).read_bytes(),
-                         b"%d,%d\r\n" % tuple(v * TWIPS_PER_PIXEL for v in logical))
-
-        # The twips bring the next start back to the very device place.
-        again = self.start_mascot(cwd=program.cwd)
-        self.assertEqual(self.mascot_rect(again), moved)
+                # The twips bring the next start back to the very device place.
+                again = self.start_mascot(cwd=program.cwd)
+                self.assertEqual(self.mascot_rect(again), moved)
+                again.stop()
 
 
 if __name__ == "__main__":

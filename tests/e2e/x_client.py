@@ -89,6 +89,65 @@ class XClient:
             destroy = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p)(ximage.contents.funcs[1])
             destroy(ctypes.cast(ximage, ctypes.c_void_p))
 
+    def publish_root_pixmap(self, image: Image) -> None:
+        """Makes `image` the root's background pixmap and publishes it as _XROOTPMAP_ID,
+        where compositors look for the desktop's background (they do not paint a root
+        background of their own). The pixmap lives as long as this connection."""
+        x11, d = self._x11, self._display
+        x11.XDefaultScreen.argtypes = [ctypes.c_void_p]
+        screen = x11.XDefaultScreen(d)
+        x11.XDefaultVisual.restype = ctypes.c_void_p
+        x11.XDefaultVisual.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x11.XCreatePixmap.restype = ctypes.c_ulong
+        x11.XCreatePixmap.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_uint,
+                                      ctypes.c_uint, ctypes.c_uint]
+        x11.XCreateGC.restype = ctypes.c_void_p
+        x11.XCreateGC.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
+                                  ctypes.c_void_p]
+        x11.XCreateImage.restype = ctypes.POINTER(_XImage)
+        x11.XCreateImage.argtypes = [ctypes.c_void_p, ctypes.c_void_p, ctypes.c_uint,
+                                     ctypes.c_int, ctypes.c_int, ctypes.c_char_p,
+                                     ctypes.c_uint, ctypes.c_uint, ctypes.c_int, ctypes.c_int]
+        x11.XPutImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p,
+                                  ctypes.POINTER(_XImage)] + [ctypes.c_int] * 4 + \
+            [ctypes.c_uint] * 2
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
+                                        ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                        ctypes.c_void_p, ctypes.c_int]
+        x11.XSetWindowBackgroundPixmap.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                                   ctypes.c_ulong]
+        x11.XClearWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XFreeGC.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+
+        pixmap = x11.XCreatePixmap(d, self._root, image.width, image.height, 24)
+        bgrx = bytearray(image.width * image.height * 4)
+        bgrx[0::4], bgrx[1::4], bgrx[2::4] = image.data[2::3], image.data[1::3], image.data[0::3]
+        self._root_pixels = ctypes.create_string_buffer(bytes(bgrx))  # XImage points into it
+        ximage = x11.XCreateImage(d, x11.XDefaultVisual(d, screen), 24, self._Z_PIXMAP, 0,
+                                  self._root_pixels, image.width, image.height, 32, 0)
+        gc = x11.XCreateGC(d, pixmap, 0, None)
+        x11.XPutImage(d, pixmap, gc, ximage, 0, 0, 0, 0, image.width, image.height)
+        x11.XFreeGC(d, gc)
+        value = ctypes.c_ulong(pixmap)
+        xa_pixmap = 20
+        x11.XChangeProperty(d, self._root, x11.XInternAtom(d, b"_XROOTPMAP_ID", 0), xa_pixmap,
+                            32, 0, ctypes.byref(value), 1)
+        x11.XSetWindowBackgroundPixmap(d, self._root, pixmap)
+        x11.XClearWindow(d, self._root)
+        x11.XSync(d, 0)
+
+    def selection_owned(self, name: str) -> bool:
+        """Whether some client owns the selection `name` (a compositor owns _NET_WM_CM_S0)."""
+        x11 = self._x11
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XGetSelectionOwner.restype = ctypes.c_ulong
+        x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        return x11.XGetSelectionOwner(self._display,
+                                      x11.XInternAtom(self._display, name.encode(), 0)) != 0
+
     def move_pointer(self, x: int, y: int) -> None:
         self._xtst.XTestFakeMotionEvent(self._display, -1, x, y, 0)
         self._x11.XSync(self._display, 0)
@@ -123,6 +182,18 @@ class XClient:
     def map_raised(self, window: int) -> None:
         self._x11.XMapRaised.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         self._x11.XMapRaised(self._display, window)
+        self._x11.XSync(self._display, 0)
+
+    def lower(self, window: int) -> None:
+        """Puts a window below all others, just above the root."""
+        self._x11.XLowerWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self._x11.XLowerWindow(self._display, window)
+        self._x11.XSync(self._display, 0)
+
+    def move(self, window: int, x: int, y: int) -> None:
+        self._x11.XMoveWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
+                                          ctypes.c_int]
+        self._x11.XMoveWindow(self._display, window, x, y)
         self._x11.XSync(self._display, 0)
 
     def unmap(self, window: int) -> None:

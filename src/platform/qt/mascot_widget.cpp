@@ -20,6 +20,14 @@ MascotWidget::MascotWidget() {
     windowHandle()->installEventFilter(this);
 }
 
+void MascotWidget::setTranslucent(bool on) {
+    if (isTranslucent() == on || isVisible()) return;
+    destroy();
+    setAttribute(Qt::WA_TranslucentBackground, on);
+    create();
+    windowHandle()->installEventFilter(this);
+}
+
 void MascotWidget::setFrame(QImage frame) {
     frame_ = std::move(frame);
     update();
@@ -38,11 +46,14 @@ void MascotWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     // Scaled (on a high-DPI screen) without smoothing, so pixel art stays crisp.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // The frame's alpha replaces the window's, so a see-through pixel stays see-through.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QPoint(0, 0), frame_);
     const QRect covered(QPoint(0, 0), frame_.size());
     if (!covered.contains(rect())) {
         const QRegion rest = QRegion(rect()) - covered;
-        for (const QRect& r : rest) painter.fillRect(r, Qt::black);
+        for (const QRect& r : rest)
+            painter.fillRect(r, frame_.hasAlphaChannel() ? Qt::transparent : Qt::black);
     }
 }
 

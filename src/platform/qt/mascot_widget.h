@@ -15,6 +15,12 @@ public:
 
     void setFrame(QImage frame);
 
+    // Makes the native window anew with (or without) an alpha channel: a compositor
+    // blends such a window, a bare X server keeps it aside and sends it no exposes. Only
+    // while hidden; the window's id changes.
+    void setTranslucent(bool on);
+    bool isTranslucent() const { return testAttribute(Qt::WA_TranslucentBackground); }
+
     // An expose of the native window; `anythingExposed` is false for the expose that
     // tells a window it is no longer on screen.
     std::function<void(bool anythingExposed)> onExpose;

@@ -1,6 +1,13 @@
 #include "platform/qt/pixel_scale.h"
 
+#include <QGuiApplication>
+
 namespace ruvia::platform::qt {
+
+void useWholeNumberScaleFactors() {
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::Floor);
+}
 
 double twipsPerPixelFor(double logicalDpi) {
     constexpr double kTwipsPerInch = 1440.0;

@@ -7,6 +7,11 @@
 
 namespace ruvia::platform::qt {
 
+// Qt scales windows by the whole number under the screen's dpi / 96 (1 at 120 and 144
+// dpi, 2 at 192 and 240, 3 at 288), so the art is never drawn at a fraction and a logical
+// pixel below 200% is a device pixel. Call before the QApplication exists.
+void useWholeNumberScaleFactors();
+
 // Twips per logical pixel on a screen of the given logical dpi: 15 at 96 dpi. A dpi the
 // screen cannot have (zero, negative) counts as 96.
 double twipsPerPixelFor(double logicalDpi);

@@ -6,15 +6,19 @@
 #include "platform/qt/mouse_buttons.h"
 #include "platform/qt/pointer_move_loop.h"
 #include "platform/qt/screen_grab.h"
+#include "platform/qt/x11_compositor.h"
 #include "platform/qt/x11_expose_bursts.h"
 #include "platform/qt/x11_withdraw_wait.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 
 namespace ruvia::platform::qt {
@@ -27,6 +31,8 @@ constexpr std::chrono::milliseconds kWithdrawTimeout{200};
 constexpr std::chrono::milliseconds kRepaintAllowance{5};
 // How far the pointer may travel between press and release for a click.
 constexpr int kClickSlop = 4;
+// How often to look whether a compositor has started or stopped.
+constexpr std::chrono::milliseconds kCompositorCheckInterval{1000};
 
 // Qt's X connection, or null on any other platform (offscreen, Wayland).
 xcb_connection_t* x11Connection() {
@@ -34,6 +40,8 @@ xcb_connection_t* x11Connection() {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 != nullptr ? x11->connection() : nullptr;
 }
+
+bool onWayland() { return QGuiApplication::platformName() == QLatin1String("wayland"); }
 
 PixelPoint scenePoint(const QMouseEvent& event) {
     const QPoint p = event.position().toPoint();
@@ -44,9 +52,31 @@ PixelPoint scenePoint(const QMouseEvent& event) {
 
 QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
     : widget_(std::make_unique<MascotWidget>()), activation_(activation) {
+    if (xcb_connection_t* connection = x11Connection()) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        compositor_ = std::make_unique<X11Compositor>(
+            connection, screen != nullptr && screen->name().startsWith(QLatin1String("XWAYLAND")));
+        // A compositor that stops leaves a see-through window black; one that starts
+        // makes her see-through. Either way a repaint's capture changes her over.
+        auto* check = new QTimer(widget_.get());
+        QObject::connect(check, &QTimer::timeout, widget_.get(), [this] {
+            const bool seeThrough = presentation_ == Presentation::SeeThrough;
+            if (widget_->isVisible() && canBeSeeThrough() != seeThrough && events.paint)
+                events.paint();
+        });
+        check->start(kCompositorCheckInterval);
+    }
+    if (onWayland()) {
+        widget_->setTranslucent(true);
+        std::fputs("ruvia-mascot: on Wayland the compositor places windows, so the mascot's "
+                   "position is neither restored nor kept; unset QT_QPA_PLATFORM to run "
+                   "through XWayland, where it is\n",
+                   stderr);
+    }
     widget_->setWindowTitle(QStringLiteral("RuviaMascot"));
     reportedWidth_ = widget_->width();
     reportedHeight_ = widget_->height();
+    reportedRatio_ = widget_->devicePixelRatioF();
     if (x11Connection() != nullptr) {
         // On X the server's bursts tell a show's exposes from a later uncover exactly.
         exposeGate_ = ExposeGate(ExposeSource::ServerBurst);
@@ -107,6 +137,14 @@ void QtMascotWindow::resize(int width, int height) {
 
 void QtMascotWindow::sizeChanged(int width, int height) {
     if (width == reportedWidth_ && height == reportedHeight_) return;
+    const qreal ratio = widget_->devicePixelRatioF();
+    if (ratio != reportedRatio_) {
+        // Moved onto a screen of another scale, Qt kept the size in device pixels; the
+        // window keeps the logical size its layout gave it instead.
+        reportedRatio_ = ratio;
+        widget_->resize(reportedWidth_, reportedHeight_);
+        return;
+    }
     reportedWidth_ = width;
     reportedHeight_ = height;
     if (events.resize) events.resize();
@@ -115,10 +153,14 @@ void QtMascotWindow::sizeChanged(int width, int height) {
 void QtMascotWindow::show() {
     if (widget_->isVisible()) return;
     exposeGate_.shown(Clock::now());
+    forbidShadow();
     widget_->show();
     if (xcb_connection_t* connection = x11Connection())
         waitUntilMapped(connection, static_cast<uint32_t>(widget_->windowHandle()->winId()),
                         kWithdrawTimeout);
+    // Again on the window manager's frame, and on the native window that Qt makes anew at
+    // the first show after a stay-on-top change.
+    forbidShadow();
     keepOwnedAbove();
     if (hiddenSince_) {
         lastHiddenMs_ =
@@ -136,14 +178,76 @@ void QtMascotWindow::hide() {
 
 bool QtMascotWindow::isVisible() const { return widget_->isVisible(); }
 
-void QtMascotWindow::present(const core::Image& frame) { widget_->setFrame(toOpaqueQImage(frame)); }
+void QtMascotWindow::forbidShadow() {
+    if (compositor_) compositor_->forbidShadow(static_cast<uint32_t>(widget_->windowHandle()->winId()));
+}
+
+bool QtMascotWindow::canBeSeeThrough() const {
+    // Wayland always composites, and its buffers always carry alpha.
+    if (onWayland()) return true;
+    return compositor_ && compositor_->running();
+}
+
+Presentation QtMascotWindow::choosePresentation() {
+    const bool seeThrough = canBeSeeThrough();
+    if (!onWayland() && widget_->isTranslucent() != seeThrough) {
+        // The visual comes with the native window: off the screen first, so the capture
+        // that may follow reads no trace of the old one.
+        hide();
+        waitUntilOffScreen();
+        widget_->setTranslucent(seeThrough);
+    }
+    // A server without a visual that has alpha leaves the window opaque.
+    presentation_ = seeThrough && (onWayland() || widget_->windowHandle()->format().hasAlpha())
+                        ? Presentation::SeeThrough
+                        : Presentation::Captured;
+    if (presentation_ == Presentation::SeeThrough) deviceBackground_ = QImage();
+    return presentation_;
+}
+
+void QtMascotWindow::present(const core::Image& frame) {
+    if (presentation_ == Presentation::SeeThrough)
+        widget_->setFrame(toQImage(frame));
+    else if (!deviceBackground_.isNull())
+        widget_->setFrame(overDeviceBackground(frame));
+    else
+        // Without a compositor a window's alpha is not blended: a transparent pixel would
+        // show black, so the captured presentation is painted opaque.
+        widget_->setFrame(toOpaqueQImage(frame));
+}
+
+QImage QtMascotWindow::overDeviceBackground(const core::Image& frame) const {
+    QImage out = deviceBackground_.convertToFormat(QImage::Format_RGB32);
+    out.setDevicePixelRatio(1.0);
+    {
+        QPainter painter(&out);
+        // Each device pixel a copy of one logical pixel: the art stays crisp.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(out.rect(), toQImage(frame));
+    }
+    out.setDevicePixelRatio(widget_->devicePixelRatioF());
+    return out;
+}
 
 bool QtMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
     // Other window systems (Wayland) do not let a program read the screen.
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return false;
     waitUntilOffScreen();
     const QPoint at = widget_->geometry().topLeft();
-    return grabScreenArea({at.x(), at.y(), width, height}, dst);
+    const PixelRect area{at.x(), at.y(), width, height};
+    deviceBackground_ = QImage();
+    if (widget_->devicePixelRatioF() != 1.0) {
+        // A logical copy of finer device pixels would be coarser than what lies behind;
+        // the backend keeps the device copy and the scene's background is left clear.
+        deviceBackground_ = grabDevicePixels(area);
+        if (!deviceBackground_.isNull()) {
+            for (int y = 0; y < std::min(height, dst.height); ++y)
+                for (int x = 0; x < std::min(width, dst.width); ++x)
+                    dst.at(x, y) = core::kTransparent;
+            return true;
+        }
+    }
+    return grabScreenArea(area, dst);
 }
 
 void QtMascotWindow::waitUntilOffScreen() {
@@ -160,6 +264,12 @@ void QtMascotWindow::waitUntilOffScreen() {
 
 void QtMascotWindow::runMoveLoop() {
     if (!press_) return;
+    // A Wayland client cannot place its window; the compositor moves it, after this
+    // returns.
+    if (onWayland() && widget_->windowHandle()->startSystemMove()) {
+        press_.reset();
+        return;
+    }
     followPointerUntilRelease(*widget_, QPoint(press_->globalX, press_->globalY));
     // The release ended the move; it is neither a mouse-up nor a click of the form's.
     press_.reset();

@@ -1,11 +1,12 @@
 // Qt backend: MascotWindow. Implements geometry/move/resize, show/hide/isVisible,
-// present, copyScreenBehind, runMoveLoop, setStayOnTop and the paint, resize and mouse
+// choosePresentation, present, copyScreenBehind, runMoveLoop, setStayOnTop and the paint, resize and mouse
 // events. Internal to the backend.
 #pragma once
 
 #include "platform/mascot_window.h"
 #include "platform/qt/expose_gate.h"
 
+#include <QImage>
 #include <QPointer>
 
 #include <chrono>
@@ -20,6 +21,7 @@ namespace ruvia::platform::qt {
 
 class DeactivationWatch;
 class MascotWidget;
+class X11Compositor;
 class X11ExposeBursts;
 
 class QtMascotWindow : public MascotWindow {
@@ -33,6 +35,7 @@ public:
     void show() override;
     void hide() override;
     bool isVisible() const override;
+    Presentation choosePresentation() override;
     void present(const core::Image& frame) override;
     bool copyScreenBehind(core::Image& dst, int width, int height) override;
     void runMoveLoop() override;
@@ -60,7 +63,16 @@ private:
     void waitUntilOffScreen();
     void keepOwnedAbove();
 
+    bool canBeSeeThrough() const;
+    QImage overDeviceBackground(const core::Image& frame) const;
+    void forbidShadow();
+
     std::unique_ptr<MascotWidget> widget_;
+    std::unique_ptr<X11Compositor> compositor_;  // on X11 only
+    Presentation presentation_ = Presentation::Captured;
+    // On a scaled screen, the last capture in device pixels: the frames, kept in logical
+    // pixels, are laid over it so that the background stays exact in every device pixel.
+    QImage deviceBackground_;
     std::vector<QPointer<QWidget>> owned_;
     DeactivationWatch& activation_;
     ExposeGate exposeGate_;
@@ -68,6 +80,7 @@ private:
     bool paintQueued_ = false;
     int reportedWidth_ = -1;
     int reportedHeight_ = -1;
+    double reportedRatio_ = 1.0;
 
     struct Press {
         MouseButton button;

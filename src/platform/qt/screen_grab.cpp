@@ -35,4 +35,17 @@ bool grabScreenArea(PixelRect area, core::Image& dst) {
     return readAny;
 }
 
+QImage grabDevicePixels(PixelRect area) {
+    const QRect wanted(area.x, area.y, area.width, area.height);
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect screenRect = screen->geometry();
+        if (!screenRect.contains(wanted)) continue;
+        return screen
+            ->grabWindow(0, wanted.x() - screenRect.x(), wanted.y() - screenRect.y(),
+                         wanted.width(), wanted.height())
+            .toImage();
+    }
+    return {};
+}
+
 }  // namespace ruvia::platform::qt

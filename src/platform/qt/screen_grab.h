@@ -4,6 +4,8 @@
 #include "core/image.h"
 #include "platform/types.h"
 
+#include <QImage>
+
 namespace ruvia::platform::qt {
 
 // Copies what every screen shows of `area` (logical pixels of the virtual desktop) into
@@ -11,5 +13,10 @@ namespace ruvia::platform::qt {
 // screen shows are left as they were. Returns false, with dst untouched, when no screen
 // could be read (no screen under the area, or a window system that refuses to be read).
 bool grabScreenArea(PixelRect area, core::Image& dst);
+
+// The device pixels that one screen shows of `area` (logical pixels of the virtual
+// desktop), at that screen's pixel ratio. Null when `area` does not lie wholly on one
+// screen or the screen cannot be read.
+QImage grabDevicePixels(PixelRect area);
 
 }  // namespace ruvia::platform::qt

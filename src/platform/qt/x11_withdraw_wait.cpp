@@ -1,5 +1,7 @@
 #include "platform/qt/x11_withdraw_wait.h"
 
+#include "platform/qt/x11_reply.h"
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -8,25 +10,6 @@
 
 namespace ruvia::platform::qt {
 namespace {
-
-struct FreeReply {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
-
-// The child of the root that holds `window`: its frame under a reparenting window
-// manager, the window itself otherwise. 0 when the window no longer exists.
-xcb_window_t topLevelOf(xcb_connection_t* c, xcb_window_t window) {
-    for (int depth = 0; depth < 16; ++depth) {
-        Reply<xcb_query_tree_reply_t> tree(
-            xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-        if (!tree) return 0;
-        if (tree->parent == tree->root || tree->parent == XCB_NONE) return window;
-        window = tree->parent;
-    }
-    return window;
-}
 
 bool isViewable(xcb_connection_t* c, xcb_window_t window) {
     Reply<xcb_get_window_attributes_reply_t> attrs(
@@ -54,6 +37,17 @@ Withdrawal pollWhile(Condition condition, std::chrono::milliseconds timeout) {
 }
 
 }  // namespace
+
+xcb_window_t topLevelOf(xcb_connection_t* c, xcb_window_t window) {
+    for (int depth = 0; depth < 16; ++depth) {
+        Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+        if (!tree) return 0;
+        if (tree->parent == tree->root || tree->parent == XCB_NONE) return window;
+        window = tree->parent;
+    }
+    return window;
+}
 
 Withdrawal waitUntilWithdrawn(xcb_connection_t* connection, uint32_t window,
                               std::chrono::milliseconds timeout) {

@@ -12,6 +12,10 @@ namespace ruvia::platform::qt {
 
 enum class Withdrawal { Done, TimedOut };
 
+// The child of the root that holds `window`: its frame under a reparenting window
+// manager, the window itself otherwise. 0 when the window no longer exists.
+uint32_t topLevelOf(xcb_connection_t* connection, uint32_t window);
+
 // Polls the server until `window` is unmapped and no longer inside a window manager's
 // frame, or until `timeout` has passed. Returns at once for a window never mapped.
 Withdrawal waitUntilWithdrawn(xcb_connection_t* connection, uint32_t window,
