@@ -1,9 +1,12 @@
+#include "core/changed_area.h"
 #include "core/line_raster.h"
 #include "core/raster_ops.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
+#include <vector>
 
 using namespace ruvia::core;
 
@@ -148,4 +151,26 @@ TEST(ThickLine, TouchesNothingOutsideItsBoundsInAnyDirection) {
             }
         EXPECT_GE(drawn, 2) << e[0] << "," << e[1];
     }
+}
+
+TEST(ChangedArea, BoundsEveryDifferingPixelAndNothingMore) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, int>> changed;  // pixels of a 7 x 5 frame
+        Area expected;
+    };
+    const Case cases[] = {
+        {"equal frames", {}, {}},
+        {"one pixel", {{3, 2}}, {3, 2, 1, 1}},
+        {"both corners", {{0, 0}, {6, 4}}, {0, 0, 7, 5}},
+        {"a later row reaching further left", {{5, 1}, {1, 3}, {4, 3}}, {1, 1, 5, 3}},
+        {"only the last column", {{6, 0}, {6, 4}}, {6, 0, 1, 5}},
+    };
+    const Image before = pattern(7, 5);
+    for (const Case& c : cases) {
+        Image after = before;
+        for (auto [x, y] : c.changed) after.at(x, y) ^= 0x01000000u;  // alpha alone counts
+        EXPECT_EQ(changedArea(before, after), c.expected) << c.what;
+    }
+    EXPECT_EQ(changedArea(Image(), pattern(3, 2)), (Area{0, 0, 3, 2})) << "another size";
 }

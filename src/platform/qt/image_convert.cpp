@@ -14,6 +14,8 @@ QImage copyPixels(const core::Image& image, QImage::Format format, PixelMap map)
     return out;
 }
 
+}  // namespace
+
 uint32_t premultiplied(uint32_t p) {
     const uint32_t a = p >> 24;
     if (a == 0xFF) return p;
@@ -22,8 +24,6 @@ uint32_t premultiplied(uint32_t p) {
     return (a << 24) | (scale((p >> 16) & 0xFF) << 16) | (scale((p >> 8) & 0xFF) << 8) |
            scale(p & 0xFF);
 }
-
-}  // namespace
 
 QImage toQImage(const core::Image& image) {
     return copyPixels(image, QImage::Format_ARGB32_Premultiplied, premultiplied);

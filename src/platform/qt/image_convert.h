@@ -7,6 +7,9 @@
 
 namespace ruvia::platform::qt {
 
+// One pixel with its colour multiplied by its alpha, as X and Qt blend it.
+uint32_t premultiplied(uint32_t pixel);
+
 // The picture with its alpha, as Format_ARGB32_Premultiplied (what Qt paints fastest).
 QImage toQImage(const core::Image& image);
 

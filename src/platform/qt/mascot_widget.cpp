@@ -30,19 +30,27 @@ void MascotWidget::setTranslucent(bool on) {
 
 void MascotWidget::setFrame(QImage frame) {
     frame_ = std::move(frame);
+    frameOutdated_ = false;
     update();
 }
 
 bool MascotWidget::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == windowHandle() && event->type() == QEvent::Expose && onExpose) {
+    if (watched == windowHandle() && event->type() == QEvent::Expose) {
+        // Qt answers an expose with its copy of the window as it last painted it, unless
+        // the widget needs painting.
+        if (frameOutdated_) update();
         // Qt 6.4 has no public region on QExposeEvent; isExposed() says whether
         // anything of the window is on screen after this expose.
-        onExpose(windowHandle()->isExposed());
+        if (onExpose) onExpose(windowHandle()->isExposed());
     }
     return false;
 }
 
 void MascotWidget::paintEvent(QPaintEvent*) {
+    if (frameOutdated_ && currentFrame) {
+        frame_ = currentFrame();
+        frameOutdated_ = false;
+    }
     QPainter painter(this);
     // Scaled (on a high-DPI screen) without smoothing, so pixel art stays crisp.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);

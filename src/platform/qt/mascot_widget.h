@@ -15,6 +15,12 @@ public:
 
     void setFrame(QImage frame);
 
+    // The frames now reach the native window by another way; the window's own paint (an
+    // expose, a show) asks `currentFrame` for the latest, so Qt's copy of the window never
+    // shows an older one.
+    void framePutElsewhere() { frameOutdated_ = true; }
+    std::function<QImage()> currentFrame;
+
     // Makes the native window anew with (or without) an alpha channel: a compositor
     // blends such a window, a bare X server keeps it aside and sends it no exposes. Only
     // while hidden; the window's id changes.
@@ -37,6 +43,7 @@ protected:
 
 private:
     QImage frame_;
+    bool frameOutdated_ = false;
 };
 
 }  // namespace ruvia::platform::qt

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_mascot_window.h"
 
+#include "core/changed_area.h"
 #include "platform/qt/deactivation_watch.h"
 #include "platform/qt/image_convert.h"
 #include "platform/qt/mascot_widget.h"
@@ -8,6 +9,7 @@
 #include "platform/qt/screen_grab.h"
 #include "platform/qt/x11_compositor.h"
 #include "platform/qt/x11_expose_bursts.h"
+#include "platform/qt/x11_frame_put.h"
 #include "platform/qt/x11_withdraw_wait.h"
 
 #include <QGuiApplication>
@@ -65,7 +67,9 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
                 events.paint();
         });
         check->start(kCompositorCheckInterval);
+        framePut_ = std::make_unique<X11FramePut>(connection);
     }
+    widget_->currentFrame = [this] { return frameToPaint(); };
     if (onWayland()) {
         widget_->setTranslucent(true);
         std::fputs("ruvia-mascot: on Wayland the compositor places windows, so the mascot's "
@@ -205,15 +209,31 @@ Presentation QtMascotWindow::choosePresentation() {
     return presentation_;
 }
 
+bool QtMascotWindow::putsFramesDirectly() const {
+    // Scaled frames are laid over device pixels first; Qt does that part.
+    return framePut_ && deviceBackground_.isNull() && widget_->devicePixelRatioF() == 1.0;
+}
+
 void QtMascotWindow::present(const core::Image& frame) {
-    if (presentation_ == Presentation::SeeThrough)
-        widget_->setFrame(toQImage(frame));
-    else if (!deviceBackground_.isNull())
-        widget_->setFrame(overDeviceBackground(frame));
-    else
-        // Without a compositor a window's alpha is not blended: a transparent pixel would
-        // show black, so the captured presentation is painted opaque.
-        widget_->setFrame(toOpaqueQImage(frame));
+    const core::Area changed = core::changedArea(shown_, frame);
+    shown_ = frame;
+    if (putsFramesDirectly()) {
+        widget_->framePutElsewhere();
+        // A hidden window gets the frame from its paint when it is shown again.
+        if (!widget_->isVisible() || changed.empty()) return;
+        if (framePut_->put(static_cast<uint32_t>(widget_->windowHandle()->winId()), shown_,
+                           changed))
+            return;
+    }
+    widget_->setFrame(frameToPaint());
+}
+
+QImage QtMascotWindow::frameToPaint() const {
+    if (presentation_ == Presentation::SeeThrough) return toQImage(shown_);
+    if (!deviceBackground_.isNull()) return overDeviceBackground(shown_);
+    // Without a compositor a window's alpha is not blended: a transparent pixel would
+    // show black, so the captured presentation is painted opaque.
+    return toOpaqueQImage(shown_);
 }
 
 QImage QtMascotWindow::overDeviceBackground(const core::Image& frame) const {

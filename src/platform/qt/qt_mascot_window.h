@@ -23,6 +23,7 @@ class DeactivationWatch;
 class MascotWidget;
 class X11Compositor;
 class X11ExposeBursts;
+class X11FramePut;
 
 class QtMascotWindow : public MascotWindow {
 public:
@@ -65,6 +66,8 @@ private:
 
     bool canBeSeeThrough() const;
     QImage overDeviceBackground(const core::Image& frame) const;
+    QImage frameToPaint() const;
+    bool putsFramesDirectly() const;
     void forbidShadow();
 
     std::unique_ptr<MascotWidget> widget_;
@@ -73,6 +76,8 @@ private:
     // On a scaled screen, the last capture in device pixels: the frames, kept in logical
     // pixels, are laid over it so that the background stays exact in every device pixel.
     QImage deviceBackground_;
+    core::Image shown_;                         // the last presented frame
+    std::unique_ptr<X11FramePut> framePut_;     // on X11 only
     std::vector<QPointer<QWidget>> owned_;
     DeactivationWatch& activation_;
     ExposeGate exposeGate_;
