@@ -33,7 +33,7 @@ constexpr std::chrono::milliseconds kWithdrawTimeout{200};
 constexpr std::chrono::milliseconds kRepaintAllowance{5};
 // How far the pointer may travel between press and release for a click.
 constexpr int kClickSlop = 4;
-// How often to look whether a compositor has started or stopped.
+// Without XFixes, how often to look whether a compositor has started or stopped.
 constexpr std::chrono::milliseconds kCompositorCheckInterval{1000};
 
 // Qt's X connection, or null on any other platform (offscreen, Wayland).
@@ -60,13 +60,19 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
             connection, screen != nullptr && screen->name().startsWith(QLatin1String("XWAYLAND")));
         // A compositor that stops leaves a see-through window black; one that starts
         // makes her see-through. Either way a repaint's capture changes her over.
-        auto* check = new QTimer(widget_.get());
-        QObject::connect(check, &QTimer::timeout, widget_.get(), [this] {
+        const auto switchIfNeeded = [this] {
             const bool seeThrough = presentation_ == Presentation::SeeThrough;
             if (widget_->isVisible() && canBeSeeThrough() != seeThrough && events.paint)
                 events.paint();
-        });
-        check->start(kCompositorCheckInterval);
+        };
+        if (!compositor_->watch([this, switchIfNeeded] {
+                // From inside Qt's event delivery: the capture runs from the loop.
+                QTimer::singleShot(0, widget_.get(), switchIfNeeded);
+            })) {
+            auto* check = new QTimer(widget_.get());
+            QObject::connect(check, &QTimer::timeout, widget_.get(), switchIfNeeded);
+            check->start(kCompositorCheckInterval);
+        }
         framePut_ = std::make_unique<X11FramePut>(connection);
     }
     widget_->currentFrame = [this] { return frameToPaint(); };

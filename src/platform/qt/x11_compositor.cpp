@@ -1,5 +1,6 @@
 #include "platform/qt/x11_compositor.h"
 
+#include "platform/qt/x11_compositor_watch.h"
 #include "platform/qt/x11_reply.h"
 #include "platform/qt/x11_withdraw_wait.h"
 
@@ -39,9 +40,23 @@ bool hasExtension(xcb_connection_t* c, const char* name) {
 
 X11Compositor::X11Compositor(xcb_connection_t* connection, bool xwaylandOutputs)
     : connection_(connection),
-      managerSelection_(atom(connection, "_NET_WM_CM_S" + std::to_string(defaultScreen()))),
+      screen_(defaultScreen()),
+      managerSelection_(atom(connection, "_NET_WM_CM_S" + std::to_string(screen_))),
       shadowProperty_(atom(connection, "_COMPTON_SHADOW")),
       xwayland_(xwaylandOutputs || hasExtension(connection, "XWAYLAND")) {}
+
+X11Compositor::~X11Compositor() = default;
+
+bool X11Compositor::watch(std::function<void()> changed) {
+    // XWayland's windows are always composited: nothing to watch.
+    if (xwayland_) return true;
+    auto roots = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+    for (int i = 0; i < screen_ && roots.rem > 0; ++i) xcb_screen_next(&roots);
+    if (roots.rem == 0) return false;
+    watch_ = std::make_unique<X11CompositorWatch>(connection_, roots.data->root,
+                                                  managerSelection_, std::move(changed));
+    return watch_->watching();
+}
 
 bool X11Compositor::running() const {
     if (xwayland_) return true;

@@ -3,16 +3,25 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 struct xcb_connection_t;
 
 namespace ruvia::platform::qt {
+
+class X11CompositorWatch;
 
 class X11Compositor {
 public:
     // `xwaylandOutputs`: the screens are XWayland's (their outputs are named XWAYLAND0,
     // ...; only newer servers also announce an XWAYLAND extension).
     X11Compositor(xcb_connection_t* connection, bool xwaylandOutputs);
+    ~X11Compositor();
+
+    // Calls `changed` from the event loop whenever a compositing manager may have started
+    // or stopped. False when the server cannot tell (then ask running() from time to time).
+    bool watch(std::function<void()> changed);
 
     // A compositing manager owns _NET_WM_CM_S<screen>, or the server is XWayland, whose
     // windows the Wayland compositor always composites. Asks the server each time: a
@@ -27,7 +36,9 @@ public:
 
 private:
     xcb_connection_t* connection_;
+    int screen_ = 0;
     uint32_t managerSelection_ = 0;
+    std::unique_ptr<X11CompositorWatch> watch_;
     uint32_t shadowProperty_ = 0;
     bool xwayland_ = false;
 };
