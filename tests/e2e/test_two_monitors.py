@@ -1,6 +1,8 @@
 """Where a drop is held on a desktop of two monitors side by side: LEFT 800 x 600 at
 (0, 0) and the taller RIGHT 1024 x 768 at (800, 0), on one 1824 x 768 screen. The window
-is held inside the monitor that holds most of it, never pulled back onto the first."""
+is held inside the monitor that holds most of it, never pulled back onto the first. With
+RIGHT at twice LEFT's scale, the pin stays under the pointer across the seam and the
+window takes each monitor's size, for good only while it is there."""
 
 from __future__ import annotations
 
@@ -45,6 +47,52 @@ class TwoMonitorHoldTest(MascotCase):
                 truth = self.desktop.wallpaper.crop(rect)
                 dt.wait_until(lambda: background_only_matches(self.desktop.grab(rect), truth),
                               3, f"the wallpaper behind {rect} in the scene")
+
+
+
+class MixedScaleDragTest(MascotCase):
+    screen = dt.TWO_MONITORS_SCREEN
+    monitors = dt.TWO_MONITORS
+
+    def grip_offset(self, rect: dt.Rect) -> tuple[int, int]:
+        """Where the pointer is from the window's corner when it holds her by PIN_GRIP."""
+        factor = rect.width // WINDOW_SIZE[0]
+        return PIN_GRIP[0] * factor, PIN_GRIP[1] * factor
+
+    def test_the_pin_stays_under_the_pointer_across_the_seam_and_back(self):
+        width, height = WINDOW_SIZE
+        program = self.start_mascot(QT_SCREEN_SCALE_FACTORS="1;2")
+        window = self.mascot_window(program)
+        for round_trip in range(3):
+            # Held by the pin, the pointer crosses the seam both ways; at each stop the
+            # window is the size of the monitor under the pointer and the pin is under it.
+            rect = self.settled_rect(window)
+            gx, gy = self.grip_offset(rect)
+            self.desktop.mouse_move(rect.x + gx, rect.y + gy)
+            self.desktop.mouse_down()
+            try:
+                for pointer, factor in [((700, 300), 1), ((830, 300), 2), ((780, 200), 1),
+                                        ((1300, 400), 2)]:
+                    self.desktop.mouse_move(*pointer)
+                    expected = dt.Rect(pointer[0] - PIN_GRIP[0] * factor,
+                                       pointer[1] - PIN_GRIP[1] * factor,
+                                       width * factor, height * factor)
+                    seen = []
+                    try:
+                        dt.wait_until(lambda: seen.append(self.desktop.window_info(window).rect)
+                                      or seen[-1] == expected, 3, "")
+                    except TimeoutError:
+                        self.fail(f"round {round_trip}: pointer at {pointer}: the window is "
+                                  f"at {seen[-1]}, not at {expected}")
+            finally:
+                self.desktop.mouse_up()
+            rect = self.settled_rect(window)
+            self.assertEqual(rect, dt.Rect(1300 - 2 * PIN_GRIP[0], 400 - 2 * PIN_GRIP[1],
+                                           2 * width, 2 * height))
+            # Dropped back on LEFT she has LEFT's size again.
+            self.desktop.drag((rect.x + 2 * PIN_GRIP[0], rect.y + 2 * PIN_GRIP[1]), (300, 250))
+            self.assertEqual(self.settled_rect(window),
+                             self.expected_rect(300 - PIN_GRIP[0], 250 - PIN_GRIP[1]))
 
 
 if __name__ == "__main__":

@@ -1,10 +1,12 @@
 #include "core/image.h"
 #include "platform/qt/image_convert.h"
 #include "platform/qt/pixel_scale.h"
+#include "platform/qt/scaled_screens.h"
 #include "platform/qt/system_colors.h"
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <vector>
 
 using namespace ruvia;
@@ -96,4 +98,33 @@ TEST(QtPixels, DesignColoursResolveToPixels) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(resolveOleColor(c.color, palette), c.pixel) << std::hex << c.color;
+}
+
+TEST(QtPixels, TheGripStaysUnderThePointerAcrossScreensOfAnotherScale) {
+    // LEFT 800 x 600 at 100%, RIGHT 1024 x 768 device pixels at 200% beside it (512 x 384
+    // logical from (800, 0)); the window is 107 x 150 logical.
+    const ScaledScreen one[] = {{QRect(0, 0, 800, 600), 1.0}};
+    const ScaledScreen two[] = {{QRect(0, 0, 800, 600), 1.0}, {QRect(800, 0, 512, 384), 2.0}};
+    struct Case {
+        const char* what;
+        std::span<const ScaledScreen> screens;
+        int current;
+        QPointF pointer;  // device pixels
+        QPointF grip;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {"one screen", one, 0, {300, 200}, {53, 8}, {247, 192}},
+        {"onto RIGHT", two, 0, {1000, 200}, {53, 8}, {847, 92}},
+        {"on RIGHT, the centre below its logical bottom", two, 1, {1000, 740}, {53, 8}, {847, 362}},
+        {"back onto LEFT", two, 1, {400, 300}, {53, 8}, {347, 292}},
+        // The pointer on LEFT, the window's centre in RIGHT's logical area: Qt maps it
+        // through RIGHT, at RIGHT's scale, so the grip is doubled there.
+        {"on LEFT at the seam, gripped far left", two, 0, {790, 50}, {10, 8}, {785, 17}},
+        {"a pointer beyond every screen", two, 0, {-40, 700}, {53, 8}, {-93, 692}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(placeUnderPointer(c.screens, c.current, c.pointer, c.grip, QSize(107, 150)),
+                  c.expected)
+            << c.what;
 }

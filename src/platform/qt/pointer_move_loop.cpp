@@ -1,20 +1,50 @@
 #include "platform/qt/pointer_move_loop.h"
 
+#include "platform/qt/scaled_screens.h"
+#include "platform/qt/x11_connection.h"
+#include "platform/qt/x11_reply.h"
+
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QObject>
+#include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <optional>
+#include <vector>
 
 namespace ruvia::platform::qt {
 namespace {
+
+// Where the pointer is, in device pixels. X says so itself; elsewhere the event's logical
+// position is taken back through the screen that holds it.
+QPointF devicePointer(std::span<const ScaledScreen> screens, QPointF logical) {
+    if (xcb_connection_t* c = x11Connection()) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        Reply<xcb_query_pointer_reply_t> pointer(
+            xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr));
+        if (pointer && pointer->same_screen) return QPointF(pointer->root_x, pointer->root_y);
+    }
+    return toDevicePixels(screens, logical);
+}
 
 // Sees the window's mouse events before it does while the move lasts; none of them
 // reaches the window, so the release that ends a move is no click.
 class PointerFollower : public QObject {
 public:
-    PointerFollower(QWidget& window, QPoint pressedAt, QEventLoop& loop)
-        : window_(window), pressedAt_(pressedAt), origin_(window.pos()), loop_(loop) {}
+    PointerFollower(QWidget& window, QPointF grip, QSize logicalSize, QEventLoop& loop)
+        : window_(window), grip_(grip), logicalSize_(logicalSize), loop_(loop) {
+        // Crossing onto a screen of another scale, Qt first sizes the window through the
+        // old screen's scale; the window goes back under the pointer once Qt is done.
+        replace_.setSingleShot(true);
+        replace_.setInterval(0);
+        QObject::connect(&replace_, &QTimer::timeout, this, [this] { place(); });
+    }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -22,36 +52,46 @@ protected:
             case QEvent::MouseMove:
             case QEvent::MouseButtonRelease: {
                 const auto* mouse = static_cast<QMouseEvent*>(event);
-                follow(mouse->globalPosition().toPoint());
+                pointer_ = devicePointer(screensNow(), mouse->globalPosition());
+                place();
                 if (mouse->buttons() == Qt::NoButton) loop_.quit();
                 return true;
             }
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick:
                 return true;
+            case QEvent::Resize:
+                if (pointer_) replace_.start();
+                return false;
             default:
                 return false;
         }
     }
 
 private:
-    void follow(QPoint pointer) {
-        const QPoint to = origin_ + (pointer - pressedAt_);
-        if (to != window_.pos()) window_.move(to);
+    void place() {
+        if (!pointer_) return;
+        const int current =
+            static_cast<int>(QGuiApplication::screens().indexOf(window_.windowHandle()->screen()));
+        const QRect to(placeUnderPointer(screensNow(), current, *pointer_, grip_, logicalSize_),
+                       logicalSize_);
+        if (to != window_.geometry()) window_.setGeometry(to);
     }
 
     QWidget& window_;
-    QPoint pressedAt_;
-    QPoint origin_;
+    QPointF grip_;
+    QSize logicalSize_;
     QEventLoop& loop_;
+    std::optional<QPointF> pointer_;  // device pixels
+    QTimer replace_;
 };
 
 }  // namespace
 
-void followPointerUntilRelease(QWidget& window, QPoint pressedAt) {
+void followPointerUntilRelease(QWidget& window, QPointF grip, QSize logicalSize) {
     if (QGuiApplication::mouseButtons() == Qt::NoButton) return;
     QEventLoop loop;
-    PointerFollower follower(window, pressedAt, loop);
+    PointerFollower follower(window, grip, logicalSize, loop);
     window.installEventFilter(&follower);
     window.grabMouse();
     loop.exec();

@@ -3,15 +3,18 @@
 // a window manager and returns before the move has ended under one.
 #pragma once
 
-#include <QPoint>
+#include <QPointF>
+#include <QSize>
 
 class QWidget;
 
 namespace ruvia::platform::qt {
 
-// Moves `window` with the pointer, which went down at `pressedAt` (global logical
-// pixels), until every mouse button is up; returns with the window at its last place.
-// Returns at once when no button is down any more.
-void followPointerUntilRelease(QWidget& window, QPoint pressedAt);
+// Moves `window` with the pointer, keeping the window's point `grip` (where the button
+// went down, in the window's logical pixels) under it, also across screens of different
+// scale, until every mouse button is up; returns with the window at its last place. The
+// window keeps `logicalSize` on every screen. Returns at once when no button is down
+// any more.
+void followPointerUntilRelease(QWidget& window, QPointF grip, QSize logicalSize);
 
 }  // namespace ruvia::platform::qt

@@ -6,10 +6,13 @@
 #include "platform/qt/mascot_widget.h"
 #include "platform/qt/mouse_buttons.h"
 #include "platform/qt/pointer_move_loop.h"
+#include "platform/qt/scaled_screens.h"
 #include "platform/qt/screen_grab.h"
 #include "platform/qt/x11_compositor.h"
+#include "platform/qt/x11_connection.h"
 #include "platform/qt/x11_expose_bursts.h"
 #include "platform/qt/x11_frame_put.h"
+#include "platform/qt/x11_reply.h"
 #include "platform/qt/x11_withdraw_wait.h"
 
 #include <QGuiApplication>
@@ -19,7 +22,10 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <xcb/xcb.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <thread>
 
@@ -35,13 +41,6 @@ constexpr std::chrono::milliseconds kRepaintAllowance{5};
 constexpr int kClickSlop = 4;
 // Without XFixes, how often to look whether a compositor has started or stopped.
 constexpr std::chrono::milliseconds kCompositorCheckInterval{1000};
-
-// Qt's X connection, or null on any other platform (offscreen, Wayland).
-xcb_connection_t* x11Connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 != nullptr ? x11->connection() : nullptr;
-}
 
 bool onWayland() { return QGuiApplication::platformName() == QLatin1String("wayland"); }
 
@@ -147,17 +146,64 @@ void QtMascotWindow::resize(int width, int height) {
 
 void QtMascotWindow::sizeChanged(int width, int height) {
     if (width == reportedWidth_ && height == reportedHeight_) return;
+    // The move loop keeps the size itself.
+    if (moving_) return;
     const qreal ratio = widget_->devicePixelRatioF();
-    if (ratio != reportedRatio_) {
-        // Moved onto a screen of another scale, Qt kept the size in device pixels; the
-        // window keeps the logical size its layout gave it instead.
+    if (ratio != reportedRatio_ || rescaledBetweenScreens(QSize(width, height))) {
+        // Moved onto a screen of another scale, Qt kept the size in device pixels (or
+        // took it through the old screen's scale); the window keeps the logical size its
+        // layout gave it instead.
         reportedRatio_ = ratio;
-        widget_->resize(reportedWidth_, reportedHeight_);
+        keepLogicalSize();
         return;
     }
     reportedWidth_ = width;
     reportedHeight_ = height;
     if (events.resize) events.resize();
+}
+
+bool QtMascotWindow::rescaledBetweenScreens(QSize size) const {
+    const std::vector<ScaledScreen> screens = screensNow();
+    const auto near = [](double a, double b) { return std::abs(a - b) <= 1.0; };
+    for (const ScaledScreen& from : screens)
+        for (const ScaledScreen& to : screens)
+            if (from.factor != to.factor &&
+                near(size.width(), reportedWidth_ * from.factor / to.factor) &&
+                near(size.height(), reportedHeight_ * from.factor / to.factor))
+                return true;
+    return false;
+}
+
+void QtMascotWindow::keepLogicalSize() {
+    const QSize logical(reportedWidth_, reportedHeight_);
+    // Qt first reports the size through the old screen's scale, and would size the window
+    // through it too; the server knows where the window really is.
+    // Qt's screen for the window first, then any other that Qt would agree to.
+    if (const auto device = deviceTopLeft()) {
+        const std::vector<ScaledScreen> screens = screensNow();
+        const int current = static_cast<int>(QGuiApplication::screens().indexOf(widget_->screen()));
+        for (int i = -1; i < static_cast<int>(screens.size()); ++i) {
+            const int on = i < 0 ? current : i;
+            if (const auto place = logicalPlaceOn(screens, current, on, *device, logical)) {
+                widget_->setGeometry(QRect(*place, logical));
+                return;
+            }
+        }
+    }
+    widget_->resize(logical);
+}
+
+std::optional<QPointF> QtMascotWindow::deviceTopLeft() const {
+    xcb_connection_t* c = x11Connection();
+    if (c == nullptr) return std::nullopt;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    Reply<xcb_translate_coordinates_reply_t> at(xcb_translate_coordinates_reply(
+        c,
+        xcb_translate_coordinates(c, static_cast<uint32_t>(widget_->windowHandle()->winId()),
+                                  root, 0, 0),
+        nullptr));
+    if (!at) return std::nullopt;
+    return QPointF(at->dst_x, at->dst_y);
 }
 
 void QtMascotWindow::show() {
@@ -296,7 +342,12 @@ void QtMascotWindow::runMoveLoop() {
         press_.reset();
         return;
     }
-    followPointerUntilRelease(*widget_, QPoint(press_->globalX, press_->globalY));
+    // A capture now would hide the window and end the pointer grab; the drop captures.
+    moving_ = true;
+    followPointerUntilRelease(*widget_, press_->grip, QSize(reportedWidth_, reportedHeight_));
+    moving_ = false;
+    if (widget_->size() != QSize(reportedWidth_, reportedHeight_)) keepLogicalSize();
+    reportedRatio_ = widget_->devicePixelRatioF();
     // The release ended the move; it is neither a mouse-up nor a click of the form's.
     press_.reset();
 }
@@ -313,6 +364,7 @@ bool QtMascotWindow::setStayOnTop(bool on) {
 }
 
 void QtMascotWindow::exposed(bool anythingExposed) {
+    if (moving_) return;
     if (!exposeGate_.passes(widget_->isVisible(), anythingExposed, Clock::now())) return;
     if (paintQueued_) return;
     paintQueued_ = true;
@@ -320,7 +372,7 @@ void QtMascotWindow::exposed(bool anythingExposed) {
     // from inside Qt's delivery of the expose.
     QTimer::singleShot(0, widget_.get(), [this] {
         paintQueued_ = false;
-        if (widget_->isVisible() && events.paint) events.paint();
+        if (widget_->isVisible() && !moving_ && events.paint) events.paint();
     });
 }
 
@@ -329,7 +381,7 @@ void QtMascotWindow::pressed(const QMouseEvent& event) {
     if (!button) return;
     activation_.mascotPressed();
     const QPoint global = event.globalPosition().toPoint();
-    press_ = Press{*button, global.x(), global.y()};
+    press_ = Press{*button, global.x(), global.y(), event.position()};
     if (events.mouseDown) events.mouseDown(*button, scenePoint(event));
 }
 

@@ -7,7 +7,9 @@
 #include "platform/qt/expose_gate.h"
 
 #include <QImage>
+#include <QPointF>
 #include <QPointer>
+#include <QSize>
 
 #include <chrono>
 #include <memory>
@@ -61,6 +63,9 @@ private:
     void pressed(const QMouseEvent& event);
     void released(const QMouseEvent& event);
     void sizeChanged(int width, int height);
+    void keepLogicalSize();
+    bool rescaledBetweenScreens(QSize size) const;
+    std::optional<QPointF> deviceTopLeft() const;
     void waitUntilOffScreen();
     void keepOwnedAbove();
 
@@ -83,6 +88,7 @@ private:
     ExposeGate exposeGate_;
     std::unique_ptr<X11ExposeBursts> exposeBursts_;
     bool paintQueued_ = false;
+    bool moving_ = false;  // in the move loop
     int reportedWidth_ = -1;
     int reportedHeight_ = -1;
     double reportedRatio_ = 1.0;
@@ -91,6 +97,7 @@ private:
         MouseButton button;
         int globalX;
         int globalY;
+        QPointF grip;  // in the window
     };
     std::optional<Press> press_;
 

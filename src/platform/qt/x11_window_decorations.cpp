@@ -1,6 +1,7 @@
 #include "platform/qt/x11_window_decorations.h"
 
-#include <QGuiApplication>
+#include "platform/qt/x11_connection.h"
+
 #include <QWindow>
 
 #include <xcb/xcb.h>
@@ -25,7 +26,7 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
         connection,
         xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply != nullptr ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t result = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(reply);
     return result;
 }
@@ -33,9 +34,7 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
 }  // namespace
 
 void decorateWithTitleAndCloseOnly(QWindow& window) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    xcb_connection_t* connection = x11Connection();
     if (connection == nullptr) return;
     const auto id = static_cast<uint32_t>(window.winId());
     const xcb_atom_t hints = atom(connection, "_MOTIF_WM_HINTS");
