@@ -1,3 +1,4 @@
+#include "core/display_scale.h"
 #include "core/layout.h"
 #include "core/rounding.h"
 
@@ -49,4 +50,27 @@ TEST(Layout, PinAnchorAndRestPosition) {
         {51, -56, {26, 0, 18, -56, 32, 12}},
     };
     for (const Case& c : cases) EXPECT_EQ(pinLayout(c.width, 0.0, c.rope), c.expected) << c.width;
+}
+
+TEST(DisplayScale, TheArtScalesByWholeNumbersAndTheSizeKeepsItsTwipsAcrossMonitors) {
+    const std::pair<int, DisplayScale> scales[] = {
+        {96, {96, 1}}, {120, {120, 1}}, {144, {144, 1}}, {191, {191, 1}},
+        {192, {192, 2}}, {288, {288, 3}}, {0, {96, 1}}, {-5, {96, 1}}};
+    for (const auto& [dpi, expected] : scales) EXPECT_EQ(displayScaleFor(dpi), expected) << dpi;
+    EXPECT_DOUBLE_EQ(displayScaleFor(192).twipsPerScenePixel(), 15.0);
+
+    // Dragged from a 100% monitor to a 200% one and back, three times: never a pixel more.
+    const DisplayScale normal = displayScaleFor(96), doubled = displayScaleFor(192);
+    DeviceSize size{107, 150};
+    for (int trip = 0; trip < 3; ++trip) {
+        size = sizeOnOtherScale(size, normal, doubled);
+        EXPECT_EQ(size, (DeviceSize{214, 300}));
+        size = sizeOnOtherScale(size, doubled, normal);
+        EXPECT_EQ(size, (DeviceSize{107, 150}));
+    }
+    // 125% and 150%: the same twips in finer pixels (the layout then fits the width to
+    // the height); 1605 x 2250 twips are 133.75 x 187.5 pixels at 12 twips each.
+    EXPECT_EQ(sizeOnOtherScale({107, 150}, normal, displayScaleFor(120)), (DeviceSize{134, 188}));
+    EXPECT_EQ(sizeOnOtherScale({121, 188}, displayScaleFor(120), displayScaleFor(144)),
+              (DeviceSize{145, 226}));
 }

@@ -29,11 +29,6 @@ Fn systemFunction(const wchar_t* dll, const char* name, bool load) {
 
 }  // namespace
 
-DisplayScale displayScaleFor(int dpi) {
-    if (dpi <= 0) dpi = kBaseDpi;
-    return {dpi, dpi >= 2 * kBaseDpi ? dpi / kBaseDpi : 1};
-}
-
 int dpiOfWindow(HWND hwnd) {
     static const auto getDpiForWindow =
         systemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow", false);

@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <windowsx.h>
 
-#include "core/rounding.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -178,10 +177,7 @@ void Win32MascotWindow::dpiChanged(int dpi, const RECT& suggested) {
     const DisplayScale after = displayScaleFor(dpi);
     scale_ = after;
     const PixelRect old = deviceRect();
-    const double twipsHigh = double(old.height) / before.factor * before.twipsPerScenePixel();
-    const double twipsWide = double(old.width) / before.factor * before.twipsPerScenePixel();
-    const int height = core::roundHalfEven(twipsHigh / after.twipsPerScenePixel()) * after.factor;
-    const int width = core::roundHalfEven(twipsWide / after.twipsPerScenePixel()) * after.factor;
+    const auto [width, height] = core::sizeOnOtherScale({old.width, old.height}, before, after);
     // The pin is at the top centre: keeping that point where the system put it keeps
     // the pin under the pointer that drags it.
     const int centre = (suggested.left + suggested.right) / 2;
