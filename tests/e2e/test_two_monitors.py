@@ -12,7 +12,8 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import PIN_GRIP, WINDOW_SIZE, MascotCase, background_only_matches  # noqa: E402
+from mascot_case import (CHAR_SIZE, PIN_GRIP, WINDOW_SIZE, MascotCase,  # noqa: E402
+                         background_only_matches, scene_faults)
 
 LEFT, RIGHT = dt.TWO_MONITORS
 
@@ -54,6 +55,17 @@ class MixedScaleDragTest(MascotCase):
     screen = dt.TWO_MONITORS_SCREEN
     monitors = dt.TWO_MONITORS
 
+    def expect_exact_at_rest(self, rect: dt.Rect, factor: int) -> None:
+        """At rest the window shows the wallpaper in every device pixel but the art's,
+        which is drawn at the monitor's factor."""
+        self.wait_for_rest(rect)
+        width, height = rect.width // factor, rect.height // factor
+        pin_x = round(width / 2)  # ties to even, as the layout rounds
+        char_at = (pin_x - 8, height - CHAR_SIZE[1])
+        faults, _ = scene_faults(self.desktop.grab(rect), self.desktop.wallpaper.crop(rect),
+                                 char_at, pin_x, factor)
+        self.assertEqual(len(faults), 0, f"at {factor}x: " + dt.describe_differences(faults))
+
     def grip_offset(self, rect: dt.Rect) -> tuple[int, int]:
         """Where the pointer is from the window's corner when it holds her by PIN_GRIP."""
         factor = rect.width // WINDOW_SIZE[0]
@@ -89,10 +101,14 @@ class MixedScaleDragTest(MascotCase):
             rect = self.settled_rect(window)
             self.assertEqual(rect, dt.Rect(1300 - 2 * PIN_GRIP[0], 400 - 2 * PIN_GRIP[1],
                                            2 * width, 2 * height))
+            if round_trip == 0:
+                self.expect_exact_at_rest(rect, 2)
             # Dropped back on LEFT she has LEFT's size again.
             self.desktop.drag((rect.x + 2 * PIN_GRIP[0], rect.y + 2 * PIN_GRIP[1]), (300, 250))
-            self.assertEqual(self.settled_rect(window),
-                             self.expected_rect(300 - PIN_GRIP[0], 250 - PIN_GRIP[1]))
+            rect = self.settled_rect(window)
+            self.assertEqual(rect, self.expected_rect(300 - PIN_GRIP[0], 250 - PIN_GRIP[1]))
+            if round_trip == 0:
+                self.expect_exact_at_rest(rect, 1)
 
 
 if __name__ == "__main__":
