@@ -144,6 +144,7 @@ class MascotCase(unittest.TestCase):
 
     screen = SCREEN
     monitors: tuple[dt.Monitor, ...] = ()
+    window_manager = True  # openbox
     desktop: dt.Desktop
 
     @classmethod
@@ -153,7 +154,8 @@ class MascotCase(unittest.TestCase):
             raise unittest.SkipTest("end-to-end tests need " + ", ".join(missing))
         if not BINARY.is_file():
             raise RuntimeError(f"no program to test at {BINARY}: build it or set RUVIA_BINARY")
-        cls.desktop = cls.enterClassContext(dt.Desktop(*cls.screen, monitors=cls.monitors))
+        cls.desktop = cls.enterClassContext(dt.Desktop(*cls.screen, monitors=cls.monitors,
+                                                       window_manager=cls.window_manager))
 
     def new_dir(self, prefix: str) -> Path:
         """A private directory that goes away with the desktop."""

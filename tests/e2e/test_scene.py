@@ -8,7 +8,8 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
 
 import desktop as dt  # noqa: E402
 from mascot_case import (CHAR_REST, DESIGN_POSITION, SCENE_SPOT, WINDOW_SIZE,  # noqa: E402
@@ -125,6 +126,43 @@ class SceneTest(MascotCase):
                              f"{self.desktop.keep_artifact(shots[-1], 'stale')}")
         self.assertEqual(stale, [], "the scene is not the background with her at rest")
         self.assertTrue(program.running())
+
+
+class FrameKeepingWindowManagerTest(MascotCase):
+    """Under a window manager that never hands a withdrawn window back to the root (it
+    only unmaps the frame), waiting for the hand-back runs out at every capture."""
+
+    window_manager = False
+
+    @classmethod
+    def setUpClass(cls) -> None:
+        super().setUpClass()
+        cls.desktop.start_program([sys.executable, str(HERE / "frame_keeping_wm.py")])
+        cls.truth = cls.desktop.screenshot()
+
+    def test_after_two_waits_run_out_captures_hide_her_briefly_and_stay_clean(self):
+        program = self.start_mascot()
+        window = self.mascot_window(program)
+        place = self.settled_rect(window)
+        self.wait_for_rest(place)  # the start-up's captures have run out twice by now
+        xc = self.desktop.xclient()
+        cover = xc.create_cover(dt.Rect(place.x + 70, place.y + 20, 30, 40), (0, 0, 0))
+        watch = self.desktop.watch_root()
+        hidden_ms = []
+        for _ in range(4):
+            xc.map_raised(cover)
+            time.sleep(0.1)
+            since = time.monotonic()
+            xc.unmap(cover)
+            shown = dt.wait_until(lambda: [e for e in watch.events("MapNotify", since=since)
+                                           if e.window != cover], 3, "the capture's show")
+            hidden = [e for e in watch.events("UnmapNotify", since=since) if e.window != cover]
+            hidden_ms.append(round((shown[0].time - hidden[0].time) * 1000, 1))
+            _, got = self.wait_for_rest(place, quiet=0.5)
+            self.expect_scene(got, self.truth.crop(place))
+        print(f"\nframe-keeping window manager: hidden per capture {hidden_ms} ms",
+              file=sys.stderr)
+        self.assertLess(max(hidden_ms), 100, "a capture still waits for a hand-back")
 
 
 if __name__ == "__main__":

@@ -35,6 +35,9 @@ namespace {
 // The window manager takes a frame down within a few milliseconds; past this the
 // screen is read all the same rather than freezing the program.
 constexpr std::chrono::milliseconds kWithdrawTimeout{200};
+// Withdraw waits that run out in a row, the window off the screen each time, before the
+// window manager counts as one that never hands a window back.
+constexpr int kKeptFramesToLearn = 2;
 // Time for the windows beneath to repaint what the mascot uncovered.
 constexpr std::chrono::milliseconds kRepaintAllowance{5};
 // How far the pointer may travel between press and release for a click.
@@ -211,9 +214,13 @@ void QtMascotWindow::show() {
     exposeGate_.shown(Clock::now());
     forbidShadow();
     widget_->show();
-    if (xcb_connection_t* connection = x11Connection())
-        waitUntilMapped(connection, static_cast<uint32_t>(widget_->windowHandle()->winId()),
-                        kWithdrawTimeout);
+    if (xcb_connection_t* connection = x11Connection()) {
+        // A map that takes this long may have been lost to a window manager still busy
+        // with the withdraw: wait for it to hand the window back again.
+        if (waitUntilMapped(connection, static_cast<uint32_t>(widget_->windowHandle()->winId()),
+                            kWithdrawTimeout) == Withdrawal::TimedOut)
+            keptFrames_ = 0;
+    }
     // Again on the window manager's frame, and on the native window that Qt makes anew at
     // the first show after a stay-on-top change.
     forbidShadow();
@@ -327,10 +334,19 @@ void QtMascotWindow::waitUntilOffScreen() {
     offScreenPending_ = false;
     // The window's own id: QWidget::winId() keeps the first one, but Qt replaces the
     // native window on the first show after a stay-on-top change.
-    if (xcb_connection_t* connection = x11Connection())
-        waitUntilWithdrawn(connection,
-                           static_cast<uint32_t>(widget_->windowHandle()->winId()),
-                           kWithdrawTimeout);
+    if (xcb_connection_t* connection = x11Connection()) {
+        // A window manager that never hands a withdrawn window back makes every wait run
+        // out. Twice in a row, and gone from the screen all the same: from then on, gone
+        // means off the screen.
+        const auto id = static_cast<uint32_t>(widget_->windowHandle()->winId());
+        const bool learned = keptFrames_ >= kKeptFramesToLearn;
+        const Withdrawal withdrawal = waitUntilWithdrawn(
+            connection, id, learned ? Gone::OffScreen : Gone::HandedBack, kWithdrawTimeout);
+        if (!learned)
+            keptFrames_ = withdrawal == Withdrawal::TimedOut && isOffScreen(connection, id)
+                              ? keptFrames_ + 1
+                              : 0;
+    }
     std::this_thread::sleep_for(kRepaintAllowance);
 }
 

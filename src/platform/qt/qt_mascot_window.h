@@ -102,6 +102,7 @@ private:
     std::optional<Press> press_;
 
     bool offScreenPending_ = false;  // hidden while on screen, not yet known to be gone
+    int keptFrames_ = 0;  // withdraw waits in a row that ran out with the window off screen
     std::optional<Clock::time_point> hiddenSince_;
     double lastHiddenMs_ = 0.0;
 };

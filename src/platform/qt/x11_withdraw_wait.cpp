@@ -17,12 +17,11 @@ bool isViewable(xcb_connection_t* c, xcb_window_t window) {
     return attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-// A reparenting window manager hands a withdrawn window back to the root; until then it
-// is still busy with it, and a new map request may be lost in its bookkeeping.
-bool stillManaged(xcb_connection_t* c, xcb_window_t window) {
+bool stillThere(xcb_connection_t* c, xcb_window_t window, Gone gone) {
     if (isViewable(c, window)) return true;
     const xcb_window_t top = topLevelOf(c, window);
-    return top != 0 && top != window;
+    if (top == 0 || top == window) return false;
+    return gone == Gone::HandedBack || isViewable(c, top);
 }
 
 template <typename Condition>
@@ -49,9 +48,13 @@ xcb_window_t topLevelOf(xcb_connection_t* c, xcb_window_t window) {
     return window;
 }
 
-Withdrawal waitUntilWithdrawn(xcb_connection_t* connection, uint32_t window,
+bool isOffScreen(xcb_connection_t* connection, uint32_t window) {
+    return !stillThere(connection, window, Gone::OffScreen);
+}
+
+Withdrawal waitUntilWithdrawn(xcb_connection_t* connection, uint32_t window, Gone gone,
                               std::chrono::milliseconds timeout) {
-    return pollWhile([&] { return stillManaged(connection, window); }, timeout);
+    return pollWhile([&] { return stillThere(connection, window, gone); }, timeout);
 }
 
 Withdrawal waitUntilMapped(xcb_connection_t* connection, uint32_t window,

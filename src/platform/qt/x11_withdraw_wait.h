@@ -16,9 +16,21 @@ enum class Withdrawal { Done, TimedOut };
 // manager, the window itself otherwise. 0 when the window no longer exists.
 uint32_t topLevelOf(xcb_connection_t* connection, uint32_t window);
 
-// Polls the server until `window` is unmapped and no longer inside a window manager's
-// frame, or until `timeout` has passed. Returns at once for a window never mapped.
-Withdrawal waitUntilWithdrawn(xcb_connection_t* connection, uint32_t window,
+// When a withdrawn window counts as gone.
+enum class Gone {
+    // Unmapped and handed back to the root by the window manager, which is done with it
+    // then (a map request sooner may be lost in its bookkeeping).
+    HandedBack,
+    // Unmapped with its frame, for window managers that never hand a window back.
+    OffScreen,
+};
+
+// Whether `window` and the frame around it are both unmapped.
+bool isOffScreen(xcb_connection_t* connection, uint32_t window);
+
+// Polls the server until `window` is gone, or until `timeout` has passed. Returns at once
+// for a window never mapped.
+Withdrawal waitUntilWithdrawn(xcb_connection_t* connection, uint32_t window, Gone gone,
                               std::chrono::milliseconds timeout);
 
 // Polls the server until `window` is on the screen, or until `timeout` has passed. A hide
