@@ -13,7 +13,9 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import DESIGN_POSITION, SETTINGS_FILE, TITLE, WINDOW_SIZE  # noqa: E402
+from mascot_case import (CHAR_REST, DESIGN_POSITION, HANGING, PIN, PIN_RECT,  # noqa: E402
+                         SETTINGS_FILE, STRING_COLOR, TITLE, WINDOW_SIZE, composite,
+                         string_band)
 from wine_session import (NEVER_DRAWN, REST_BAND, WineCase, cpu_seconds,  # noqa: E402
                           main, pin_point, wait_for_rest)
 
@@ -294,8 +296,9 @@ class MascotUnderWineTest(WineCase):
 class SeeThroughUnderWineTest(WineCase):
     """The layered window with per-pixel alpha that the program uses where Windows
     composites the desktop. Wine blends it only under an X compositor, so these checks
-    are of what holds without one: the window has a visual with alpha, and a drop moves
-    and holds it without ever hiding it, since there is nothing to read behind it."""
+    are of what holds without one: the window has a visual with alpha, its own pixels
+    are the art over nothing, and a drop moves and holds it without ever hiding it, since
+    there is nothing to read behind it."""
 
     presentation = "see-through"
 
@@ -306,6 +309,7 @@ class SeeThroughUnderWineTest(WineCase):
         self.assertEqual(rect, dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE))
         info = self.desktop.tool(["xwininfo", "-id", str(window)])
         self.assertIn("Depth: 32", info, "no visual with alpha: not a layered window")
+        self.expect_art_on_nothing(window, rect)
         watcher = self.desktop.watch_root()
         self.addCleanup(watcher.stop)
         first_frame = self.desktop.frame_of(window).id
@@ -326,6 +330,31 @@ class SeeThroughUnderWineTest(WineCase):
         dt.wait_until(lambda: self.desktop.screenshot().crop(moved).data != before, 2,
                       "a new swing")
         self.assertTrue(program.running())
+
+
+    def expect_art_on_nothing(self, window: int, rect: dt.Rect) -> None:
+        """At rest the window's own pixels are the pin, the string and the character,
+        exact and opaque, and nothing else: every other pixel transparent, at alpha 1 so
+        that it still takes clicks (premultiplied, so black)."""
+        wait_for_rest(self.desktop, rect)
+        rgb, alpha = self.desktop.xclient().grab_window(window, rect.width, rect.height)
+        nothing = (255, 0, 255)  # no art pixel has it
+        blank = dt.Image(rect.width, rect.height, bytes(nothing) * (rect.width * rect.height))
+        want = composite(composite(blank, HANGING, *CHAR_REST), PIN, PIN_RECT.x, 0)
+        band = string_band(CHAR_REST)
+        wrong = []
+        for y in range(rect.height):
+            for x in range(rect.width):
+                got, a = rgb.pixel(x, y), alpha[y * rect.width + x]
+                if want.pixel(x, y) != nothing:
+                    ok = got == want.pixel(x, y) and a == 255
+                elif band.contains(x, y) and a == 255:
+                    ok = got == STRING_COLOR
+                else:
+                    ok = got == (0, 0, 0) and a == 1
+                if not ok:
+                    wrong.append((x, y, got, a))
+        self.assertEqual(wrong[:8], [], f"{len(wrong)} pixels of the layered window wrong")
 
 
 def hidden_milliseconds(watcher: dt.RootEvents, window: int, first_frame: int,

@@ -67,7 +67,15 @@ class XClient:
 
     def grab(self, rect: Rect) -> Image:
         """The screen's pixels in `rect`, which must lie on the screen."""
-        ximage = self._x11.XGetImage(self._display, self._root, rect.x, rect.y, rect.width,
+        return self._get(self._root, rect)[0]
+
+    def grab_window(self, window: int, width: int, height: int) -> tuple[Image, bytes]:
+        """A window's own pixels from its corner, and their alpha (the top byte, which
+        only a window of depth 32 has)."""
+        return self._get(window, Rect(0, 0, width, height))
+
+    def _get(self, drawable: int, rect: Rect) -> tuple[Image, bytes]:
+        ximage = self._x11.XGetImage(self._display, drawable, rect.x, rect.y, rect.width,
                                      rect.height, self._ALL_PLANES, self._Z_PIXMAP)
         if not ximage:
             raise RuntimeError(f"XGetImage of {rect} failed")
@@ -78,13 +86,15 @@ class XClient:
                                    f"{img.bits_per_pixel} bpp, order {img.byte_order}")
             raw = ctypes.string_at(img.data, img.bytes_per_line * img.height)
             rgb = bytearray(rect.width * rect.height * 3)
+            alpha = bytearray(rect.width * rect.height)
             for y in range(rect.height):
                 line = raw[y * img.bytes_per_line:y * img.bytes_per_line + rect.width * 4]
                 row = slice(y * rect.width * 3, (y + 1) * rect.width * 3)
                 out = bytearray(rect.width * 3)
                 out[0::3], out[1::3], out[2::3] = line[2::4], line[1::4], line[0::4]
                 rgb[row] = out
-            return Image(rect.width, rect.height, rgb)
+                alpha[y * rect.width:(y + 1) * rect.width] = line[3::4]
+            return Image(rect.width, rect.height, rgb), bytes(alpha)
         finally:
             destroy = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p)(ximage.contents.funcs[1])
             destroy(ctypes.cast(ximage, ctypes.c_void_p))
