@@ -324,6 +324,7 @@ class SeeThroughUnderWineTest(WineCase):
         print(f"\nwine see-through: {len(places)} drops, hide/show cycles {len(hidden)}",
               file=sys.stderr)
         self.assertEqual(hidden, [])
+        self.expect_art_on_nothing(window, moved)  # no trace of earlier frames
         # A click on her sets her swinging again, as on the captured desktop.
         before = self.desktop.screenshot().crop(moved).data
         self.desktop.click(moved.x + 62, moved.y + 120)
