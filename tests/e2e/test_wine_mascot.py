@@ -6,6 +6,7 @@ the next start."""
 from __future__ import annotations
 
 import os
+import shutil
 import sys
 import time
 from pathlib import Path
@@ -15,7 +16,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import desktop as dt  # noqa: E402
 from mascot_case import (CHAR_REST, DESIGN_POSITION, HANGING, PIN, PIN_RECT,  # noqa: E402
                          SETTINGS_FILE, STRING_COLOR, TITLE, WINDOW_SIZE, composite,
-                         string_band)
+                         scene_faults, string_band)
 from wine_session import (NEVER_DRAWN, REST_BAND, WineCase, cpu_seconds,  # noqa: E402
                           main, pin_point, wait_for_rest)
 
@@ -332,6 +333,30 @@ class SeeThroughUnderWineTest(WineCase):
                       "a new swing")
         self.assertTrue(program.running())
 
+
+    def test_under_a_compositor_the_desktop_shows_through_her(self):
+        if shutil.which("picom") is None:
+            self.skipTest("picom is not installed")
+        self.desktop.publish_wallpaper()
+        compositor = self.desktop.start_compositor(("picom", "--backend", "xrender"))
+        self.addCleanup(compositor.stop)
+        program = self.start_exe()
+        window = self.window_of(program)
+        wallpaper, whole = self.desktop.wallpaper, dt.Rect(0, 0, *self.screen)
+        for place in [(300, 300), (520, 120), (200, 400)]:
+            start = pin_point(self.desktop.wait_settled(window).rect)
+            self.desktop.drag(start, (place[0] + 62, place[1] + 8))
+            moved = self.desktop.wait_settled(window).rect
+            wait_for_rest(self.desktop, moved)
+            shot = self.desktop.screenshot()
+            # Alpha 1 rather than 0 keeps clicks: the desktop shows through at 254/255,
+            # at most one level darker in a channel.
+            faults, _ = scene_faults(shot.crop(moved), wallpaper.crop(moved), CHAR_REST)
+            darker = [f for f in faults if all(0 <= w - g <= 1 for g, w in zip(f[2], f[3]))]
+            self.assertEqual(len(faults), len(darker), f"at {place}: " + dt.describe_differences(
+                [f for f in faults if f not in darker]))
+            self.assertEqual(dt.differing_pixels(shot, wallpaper, whole, [moved]), [],
+                             f"at {place}: a trace outside the window")
 
     def expect_art_on_nothing(self, window: int, rect: dt.Rect) -> None:
         """At rest the window's own pixels are the pin, the string and the character,
