@@ -51,7 +51,7 @@ class TwoMonitorHoldTest(MascotCase):
 
 
 
-class MixedScaleDragTest(MascotCase):
+class TwoMonitorsAtTwoScalesTest(MascotCase):
     screen = dt.TWO_MONITORS_SCREEN
     monitors = dt.TWO_MONITORS
 
