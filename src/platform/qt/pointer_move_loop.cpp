@@ -46,6 +46,10 @@ public:
         QObject::connect(&replace_, &QTimer::timeout, this, [this] { place(); });
     }
 
+    // Where the window was last put; the window's own geometry may still show an older
+    // place until the window manager's notices catch up.
+    QRect placed() const { return placed_; }
+
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         switch (event->type()) {
@@ -61,6 +65,8 @@ protected:
             case QEvent::MouseButtonDblClick:
                 return true;
             case QEvent::Resize:
+                // Qt placed the window itself.
+                placed_ = QRect();
                 if (pointer_) replace_.start();
                 return false;
             default:
@@ -75,7 +81,11 @@ private:
             static_cast<int>(QGuiApplication::screens().indexOf(window_.windowHandle()->screen()));
         const QRect to(placeUnderPointer(screensNow(), current, *pointer_, grip_, logicalSize_),
                        logicalSize_);
-        if (to != window_.geometry()) window_.setGeometry(to);
+        // Not against the window's geometry: the window manager's late notice of an
+        // earlier place can stand there, and the window would stay at the last one.
+        if (to == placed_) return;
+        window_.setGeometry(to);
+        placed_ = to;
     }
 
     QWidget& window_;
@@ -83,6 +93,7 @@ private:
     QSize logicalSize_;
     QEventLoop& loop_;
     std::optional<QPointF> pointer_;  // device pixels
+    QRect placed_;
     QTimer replace_;
 };
 
@@ -97,6 +108,9 @@ void followPointerUntilRelease(QWidget& window, QPointF grip, QSize logicalSize)
     loop.exec();
     window.releaseMouse();
     window.removeEventFilter(&follower);
+    // What comes after the move reads the window's place from its geometry.
+    if (follower.placed().isValid() && window.geometry() != follower.placed())
+        window.setGeometry(follower.placed());
 }
 
 }  // namespace ruvia::platform::qt

@@ -181,19 +181,25 @@ void QtMascotWindow::keepLogicalSize() {
     const QSize logical(reportedWidth_, reportedHeight_);
     // Qt first reports the size through the old screen's scale, and would size the window
     // through it too; the server knows where the window really is.
-    // Qt's screen for the window first, then any other that Qt would agree to.
-    if (const auto device = deviceTopLeft()) {
-        const std::vector<ScaledScreen> screens = screensNow();
-        const int current = static_cast<int>(QGuiApplication::screens().indexOf(widget_->screen()));
-        for (int i = -1; i < static_cast<int>(screens.size()); ++i) {
-            const int on = i < 0 ? current : i;
-            if (const auto place = logicalPlaceOn(screens, current, on, *device, logical)) {
-                widget_->setGeometry(QRect(*place, logical));
-                return;
-            }
-        }
+    if (const auto place = placeOnServer(logical)) {
+        widget_->setGeometry(QRect(*place, logical));
+        return;
     }
     widget_->resize(logical);
+}
+
+std::optional<QPoint> QtMascotWindow::placeOnServer(QSize logical) const {
+    const auto device = deviceTopLeft();
+    if (!device) return std::nullopt;
+    // Qt's screen for the window first, then any other that Qt would agree to.
+    const std::vector<ScaledScreen> screens = screensNow();
+    const int current = static_cast<int>(QGuiApplication::screens().indexOf(widget_->screen()));
+    for (int i = -1; i < static_cast<int>(screens.size()); ++i) {
+        const int on = i < 0 ? current : i;
+        if (const auto place = logicalPlaceOn(screens, current, on, *device, logical))
+            return place;
+    }
+    return std::nullopt;
 }
 
 std::optional<QPointF> QtMascotWindow::deviceTopLeft() const {
@@ -312,7 +318,10 @@ bool QtMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
     // Other window systems (Wayland) do not let a program read the screen.
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return false;
     waitUntilOffScreen();
-    const QPoint at = widget_->geometry().topLeft();
+    // Qt's own idea of the place can be an older one for a moment: the window manager's
+    // notice of each move arrives late, and two moves in a row (a drop held on both
+    // axes) briefly report the first. Once withdrawn, the server has them all.
+    const QPoint at = placeOnServer(widget_->size()).value_or(widget_->geometry().topLeft());
     const PixelRect area{at.x(), at.y(), width, height};
     deviceBackground_ = QImage();
     if (widget_->devicePixelRatioF() != 1.0) {

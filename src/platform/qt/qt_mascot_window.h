@@ -66,6 +66,7 @@ private:
     void keepLogicalSize();
     bool rescaledBetweenScreens(QSize size) const;
     std::optional<QPointF> deviceTopLeft() const;
+    std::optional<QPoint> placeOnServer(QSize logical) const;
     void waitUntilOffScreen();
     void keepOwnedAbove();
 
