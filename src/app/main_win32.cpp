@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <string>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     namespace win32 = ruvia::platform::win32;
@@ -21,6 +22,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         if (toolkit.endRequested()) return toolkit.exitCode();
         return toolkit.runEventLoop();
     } catch (const std::exception& e) {
+        // Also to the error stream, where one is attached: when no window can be made,
+        // the message box cannot show either.
+        const std::string line = std::string("RuviaMascot: ") + e.what() + "\n";
+        DWORD written = 0;
+        const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+        if (error != nullptr && error != INVALID_HANDLE_VALUE)
+            WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
         // A GUI program has no console: the reason goes where the user can read it.
         MessageBoxW(nullptr, ruvia::platform::win32::widen(e.what()).c_str(), L"RuviaMascot",
                     MB_OK | MB_ICONERROR);
