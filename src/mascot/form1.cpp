@@ -37,9 +37,14 @@ Form1::Form1(platform::Toolkit& toolkit, settings::SettingsPath settingsFile,
     window_->events.click = [this](platform::MouseButton b, platform::PixelPoint at) {
         onClick(b, at);
     };
+    toolkit_.events.screensChanged = [this] { onScreensChanged(); };
+    toolkit_.events.endAsked = [this] { onEndAsked(); };
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    toolkit_.events.screensChanged = nullptr;
+    toolkit_.events.endAsked = nullptr;
+}
 
 float Form1::Left() const {
     return static_cast<float>(window_->geometry().x * toolkit_.twipsPerPixel());

@@ -58,6 +58,14 @@ public:
     // Ends the program, as unloading the last form does.
     void Unload(int exitCode = 0);
 
+    // --- what happens around her while she runs
+    // Screens came, went or changed: held inside the screen that holds most of her, as
+    // after a drop, and drawn anew where that moved her.
+    void onScreensChanged();
+    // Asked to end in an orderly way (logout, a signal, a close message): her place is
+    // saved as the exit item saves it, without a message box, then the program ends.
+    void onEndAsked();
+
     // --- form-level state
     int32_t CharY = 0;
     int32_t CharX = 0;
@@ -91,7 +99,7 @@ private:
     void clearScene();
     void clearSceneBeyondBackground();
     void presentScene();
-    void holdInsideScreen();
+    bool holdInsideScreen();
     void showMenu();
     void onMouseDown(platform::MouseButton button, platform::PixelPoint at);
     void onClick(platform::MouseButton button, platform::PixelPoint at);
@@ -103,6 +111,9 @@ private:
     std::unique_ptr<menu::Form2> form2_;  // created on its first showing
     float sceneScaleWidth_ = 0.0f;  // the window's ScaleWidth as last set by the layout
     bool capturing_ = false;
+    bool running_ = false;   // past the one-instance check of Form_Load
+    bool dragging_ = false;  // in the pin's move loop: the drop holds her itself
+    std::unique_ptr<platform::Timer> screensRetry_;  // a change met inside a capture
     int32_t shownPose_ = 0;  // the pose the scene shows her in
     core::Image underString_;  // the scene's pixels beneath the string while it is presented
 };

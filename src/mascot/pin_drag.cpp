@@ -14,8 +14,10 @@ void Form1::ImgPin1_MouseDown(int16_t Button) {
         return;
     }
     Timer1->setInterval(0);
+    dragging_ = true;
     window_->runMoveLoop();
     toolkit_.doEvents();
+    dragging_ = false;
     holdInsideScreen();
     GetCap();
     SetCap();
@@ -29,17 +31,19 @@ void Form1::ImgPin1_MouseDown(int16_t Button) {
 }
 
 // Inside the screen that shows most of the window, so a mascot can live on any monitor.
-void Form1::holdInsideScreen() {
+// Returns whether the window moved.
+bool Form1::holdInsideScreen() {
     const double tpp = toolkit_.twipsPerPixel();
     std::vector<core::TwipsRect> screens;
     for (const platform::PixelRect& s : toolkit_.screens())
         screens.push_back({static_cast<float>(s.x * tpp), static_cast<float>(s.y * tpp),
                            static_cast<float>(s.width * tpp), static_cast<float>(s.height * tpp)});
-    if (screens.empty()) return;
+    if (screens.empty()) return false;
     const core::TwipsRect now{Left(), Top(), Width(), Height()};
     const core::TwipsRect held = core::holdInside(now, screens[core::screenHolding(now, screens)]);
     if (held.top != now.top) setTop(held.top);
     if (held.left != now.left) setLeft(held.left);
+    return held != now;
 }
 
 }  // namespace ruvia::mascot

@@ -10,6 +10,7 @@ void Form1::Form_Load() {
         toolkit_.endProgram(0);
         return;
     }
+    running_ = true;
     GetPos();
     Angle = 0.0;
     Amplitude = core::kRestartAmplitude;

@@ -2,9 +2,12 @@
 
 #include "assets/art.h"
 #include "core/rounding.h"
+#include "core/screen_hold.h"
 #include "menu/form2_design.h"
 #include "menu/set_top_most.h"
 #include "settings/settings_store.h"
+
+#include <vector>
 
 namespace ruvia::menu {
 
@@ -71,6 +74,20 @@ void Form2::Show() {
 
 void Form2::Hide() {
     if (window_) window_->hide();
+}
+
+void Form2::holdOnScreen() {
+    if (!window_) return;
+    std::vector<core::TwipsRect> screens;
+    for (const platform::PixelRect& s : toolkit_.screens())
+        screens.push_back({static_cast<float>(s.x), static_cast<float>(s.y),
+                           static_cast<float>(s.width), static_cast<float>(s.height)});
+    if (screens.empty()) return;
+    const platform::PixelRect g = window_->geometry();
+    const core::TwipsRect now{static_cast<float>(g.x), static_cast<float>(g.y),
+                              static_cast<float>(g.width), static_cast<float>(g.height)};
+    const core::TwipsRect held = core::holdInside(now, screens[core::screenHolding(now, screens)]);
+    if (held != now) window_->move(static_cast<int>(held.left), static_cast<int>(held.top));
 }
 
 void Form2::Form_Load() {

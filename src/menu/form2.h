@@ -33,6 +33,8 @@ public:
     // Modeless, above its owner; the first call creates the window and runs Form_Load.
     void Show();
     void Hide();
+    // Back inside the screen that holds most of it, after the screens changed.
+    void holdOnScreen();
 
     void Form_Load();
     void Form_Deactivate();

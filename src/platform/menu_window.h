@@ -50,6 +50,8 @@ public:
     virtual void hide() = 0;
     virtual bool isVisible() const = 0;
     virtual PixelRect geometry() const = 0;
+    // Moves the window so that geometry() reports this top-left (logical pixels).
+    virtual void move(int x, int y) = 0;
 
     MenuWindowEvents events;
 };

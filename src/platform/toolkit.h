@@ -7,6 +7,7 @@
 #include "platform/timer.h"
 #include "platform/types.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,16 @@
 namespace ruvia::platform {
 
 enum class MessageBoxStyle { OkOnly };
+
+// What the window system tells the program as a whole.
+struct ToolkitEvents {
+    // A screen was added, removed, resized or moved, or its work area changed. Raised
+    // from the event loop, once for a burst of such changes.
+    std::function<void()> screensChanged;
+    // The program is asked to end in an orderly way: the session ends, a terminating
+    // signal, a close message. The handler keeps what must be kept and ends the program.
+    std::function<void()> endAsked;
+};
 
 class Toolkit {
 public:
@@ -46,6 +57,12 @@ public:
 
     // Ends the program: the event loop returns as soon as control gets back to it.
     virtual void endProgram(int exitCode) = 0;
+
+    // One line for whoever started the program (the error stream), for what must be
+    // said where no window may be shown any more. UTF-8, without the line break.
+    virtual void reportError(const std::string& line) = 0;
+
+    ToolkitEvents events;
 };
 
 }  // namespace ruvia::platform

@@ -161,4 +161,6 @@ PixelRect QtMenuWindow::geometry() const {
     return {g.x(), g.y(), g.width(), g.height()};
 }
 
+void QtMenuWindow::move(int x, int y) { window_->setGeometry(QRect(QPoint(x, y), window_->size())); }
+
 }  // namespace ruvia::platform::qt

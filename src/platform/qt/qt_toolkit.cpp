@@ -98,6 +98,10 @@ uint32_t QtToolkit::resolveColor(OleColor color) const {
     return resolveOleColor(color, system);
 }
 
+void QtToolkit::reportError(const std::string& line) {
+    std::fprintf(stderr, "ruvia-mascot: %s\n", line.c_str());
+}
+
 void QtToolkit::endProgram(int exitCode) {
     endRequested_ = true;
     exitCode_ = exitCode;

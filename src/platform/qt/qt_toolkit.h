@@ -31,6 +31,7 @@ public:
                     MessageBoxStyle style) override;
     uint32_t resolveColor(OleColor color) const override;
     void endProgram(int exitCode) override;
+    void reportError(const std::string& line) override;
 
     // Whether endProgram has been called, and with which code: an end asked for before
     // the event loop runs (a second copy refuses to start) must be honoured by main.

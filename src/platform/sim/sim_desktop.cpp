@@ -11,6 +11,14 @@ SimDesktop::SimDesktop(std::vector<platform::PixelRect> screens, core::Image wal
                        double twipsPerPixel)
     : screens_(std::move(screens)), wallpaper_(std::move(wallpaper)), twipsPerPixel_(twipsPerPixel) {}
 
+void SimDesktop::changeScreens(std::vector<platform::PixelRect> screens) {
+    screens_ = std::move(screens);
+    record("screens changed");
+    post([this] {
+        for (const auto& listener : std::vector(screenListeners_)) listener.second();
+    });
+}
+
 void SimDesktop::runPending() {
     while (!pending_.empty()) {
         auto event = std::move(pending_.front());

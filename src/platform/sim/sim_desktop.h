@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ruvia::sim {
@@ -29,6 +30,15 @@ public:
                double twipsPerPixel = 15.0);
 
     const std::vector<platform::PixelRect>& screens() const { return screens_; }
+    // A monitor comes or goes, or a resolution changes: the programs hear of it from the
+    // event loop, as from a real window system.
+    void changeScreens(std::vector<platform::PixelRect> screens);
+    void listenToScreens(const void* who, std::function<void()> tell) {
+        screenListeners_.emplace_back(who, std::move(tell));
+    }
+    void stopListening(const void* who) {
+        std::erase_if(screenListeners_, [who](const auto& l) { return l.first == who; });
+    }
     double twipsPerPixel() const { return twipsPerPixel_; }
 
     // --- time: advancing the clock runs pending events and fires due timer ticks
@@ -81,6 +91,7 @@ private:
     std::vector<SimWindow*> stack_;
     std::vector<SimTimer*> timers_;
     std::deque<std::function<void()>> pending_;
+    std::vector<std::pair<const void*, std::function<void()>>> screenListeners_;
     bool dragging_ = false;
     platform::PixelPoint dragOffset_{};
 };

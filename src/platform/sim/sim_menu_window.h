@@ -30,6 +30,10 @@ public:
     void hide() override;
     bool isVisible() const override { return visible; }
     platform::PixelRect geometry() const override { return rect; }
+    void move(int x, int y) override {
+        rect.x = x;
+        rect.y = y;
+    }
 
     std::string title;
     std::vector<platform::LabelDesign> labels;

@@ -6,8 +6,15 @@
 
 namespace ruvia::sim {
 
+SimToolkit::SimToolkit(SimDesktop& desktop) : desktop_(desktop) {
+    desktop_.listenToScreens(this, [this] {
+        if (events.screensChanged) events.screensChanged();
+    });
+}
+
 SimToolkit::~SimToolkit() {
     if (holdsInstance_) desktop_.instanceHeld = false;
+    desktop_.stopListening(this);
 }
 
 std::unique_ptr<platform::MascotWindow> SimToolkit::createMascotWindow() {

@@ -11,7 +11,7 @@ class SimMenuWindow;
 
 class SimToolkit : public platform::Toolkit {
 public:
-    explicit SimToolkit(SimDesktop& desktop) : desktop_(desktop) {}
+    explicit SimToolkit(SimDesktop& desktop);
     ~SimToolkit() override;
 
     std::unique_ptr<platform::MascotWindow> createMascotWindow() override;
@@ -25,7 +25,9 @@ public:
                     platform::MessageBoxStyle style) override;
     uint32_t resolveColor(platform::OleColor color) const override;
     void endProgram(int exitCode) override;
+    void reportError(const std::string& line) override { errorLines.push_back(line); }
 
+    std::vector<std::string> errorLines;  // what reportError was given
     bool ended() const { return ended_; }
     int exitCode() const { return exitCode_; }
     SimMascotWindow* mascotWindow() const { return mascot_; }

@@ -190,6 +190,10 @@ PixelRect Win32MenuWindow::geometry() const {
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
+void Win32MenuWindow::move(int x, int y) {
+    SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Win32MenuWindow::raiseDeactivate() {
     // Hiding the window from inside its own activation change is left to the loop.
     if (!deactivateQueued_ && PostMessageW(window_, kDeactivated, 0, 0)) deactivateQueued_ = true;

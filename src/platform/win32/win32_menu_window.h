@@ -38,6 +38,7 @@ public:
     void hide() override;
     bool isVisible() const override;
     PixelRect geometry() const override;
+    void move(int x, int y) override;
 
 private:
     class Panel;

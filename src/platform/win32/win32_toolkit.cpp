@@ -118,6 +118,15 @@ uint32_t Win32Toolkit::resolveColor(OleColor color) const {
     return core::pixelFromColorRef(color & 0xFFFFFF);
 }
 
+void Win32Toolkit::reportError(const std::string& line) {
+    // A GUI program has an error stream only where its starter gave it one.
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+    const std::string text = "RuviaMascot: " + line + "\n";
+    DWORD written = 0;
+    WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
 void Win32Toolkit::endProgram(int exitCode) {
     endRequested_ = true;
     exitCode_ = exitCode;

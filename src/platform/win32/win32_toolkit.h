@@ -32,6 +32,7 @@ public:
                     MessageBoxStyle style) override;
     uint32_t resolveColor(OleColor color) const override;
     void endProgram(int exitCode) override;
+    void reportError(const std::string& line) override;
 
     // Dispatches messages until endProgram; returns the exit code.
     int runEventLoop();
