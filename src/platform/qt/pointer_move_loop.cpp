@@ -1,8 +1,6 @@
 #include "platform/qt/pointer_move_loop.h"
 
 #include "platform/qt/scaled_screens.h"
-#include "platform/qt/x11_connection.h"
-#include "platform/qt/x11_reply.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -13,25 +11,11 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <xcb/xcb.h>
-
 #include <optional>
 #include <vector>
 
 namespace ruvia::platform::qt {
 namespace {
-
-// Where the pointer is, in device pixels. X says so itself; elsewhere the event's logical
-// position is taken back through the screen that holds it.
-QPointF devicePointer(std::span<const ScaledScreen> screens, QPointF logical) {
-    if (xcb_connection_t* c = x11Connection()) {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        Reply<xcb_query_pointer_reply_t> pointer(
-            xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr));
-        if (pointer && pointer->same_screen) return QPointF(pointer->root_x, pointer->root_y);
-    }
-    return toDevicePixels(screens, logical);
-}
 
 // Sees the window's mouse events before it does while the move lasts; none of them
 // reaches the window, so the release that ends a move is no click.
@@ -56,7 +40,9 @@ protected:
             case QEvent::MouseMove:
             case QEvent::MouseButtonRelease: {
                 const auto* mouse = static_cast<QMouseEvent*>(event);
-                pointer_ = devicePointer(screensNow(), mouse->globalPosition());
+                // The event's own place, never the pointer's place now: a release
+                // followed at once by more motion drops her where the button came up.
+                pointer_ = toDevicePixels(screensNow(), mouse->globalPosition());
                 place();
                 if (mouse->buttons() == Qt::NoButton) loop_.quit();
                 return true;

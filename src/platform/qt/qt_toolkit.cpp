@@ -8,6 +8,7 @@
 #include "platform/qt/qt_mascot_window.h"
 #include "platform/qt/qt_menu_window.h"
 #include "platform/qt/qt_timer.h"
+#include "platform/qt/surroundings_watch.h"
 #include "platform/qt/system_colors.h"
 
 #include <QApplication>
@@ -28,7 +29,15 @@ uint32_t pixelOf(const QColor& c) { return c.rgb() | 0xFF000000u; }
 
 QtToolkit::QtToolkit()
     : activation_(std::make_unique<DeactivationWatch>()),
-      instanceLock_(std::make_unique<InstanceLock>()) {
+      instanceLock_(std::make_unique<InstanceLock>()),
+      surroundings_(std::make_unique<SurroundingsWatch>(
+          [this] {
+              if (events.screensChanged) events.screensChanged();
+          },
+          [this] {
+              if (events.endAsked) events.endAsked();
+              else endProgram(0);
+          })) {
     // Every window of the program, the message box included, carries her icon.
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(toQImage(assets::icon()))));
 }

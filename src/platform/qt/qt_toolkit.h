@@ -1,7 +1,8 @@
 // Qt backend: Toolkit. Implements createMascotWindow, createMenuWindow, createTimer,
-// doEvents, twipsPerPixel, screens, previousInstanceRunning, messageBox, resolveColor
-// and endProgram, plus endRequested/exitCode for main. Needs a QApplication to exist
-// for as long as it does. No Qt types here.
+// doEvents, twipsPerPixel, screens, previousInstanceRunning, messageBox, resolveColor,
+// endProgram, reportError and the screensChanged and endAsked events, plus
+// endRequested/exitCode for main. Needs a QApplication to exist for as long as it does.
+// No Qt types here.
 #pragma once
 
 #include "platform/toolkit.h"
@@ -12,6 +13,7 @@ namespace ruvia::platform::qt {
 
 class DeactivationWatch;
 class InstanceLock;
+class SurroundingsWatch;
 
 class QtToolkit : public Toolkit {
 public:
@@ -41,6 +43,7 @@ public:
 private:
     std::unique_ptr<DeactivationWatch> activation_;
     std::unique_ptr<InstanceLock> instanceLock_;
+    std::unique_ptr<SurroundingsWatch> surroundings_;
     bool endRequested_ = false;
     int exitCode_ = 0;
 };
