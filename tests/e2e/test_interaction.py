@@ -4,10 +4,13 @@ window's place, including an exit whose settings file cannot be written."""
 
 from __future__ import annotations
 
+import contextlib
 import errno
 import os
 import shutil
+import signal
 import statistics
+import subprocess
 import sys
 import time
 from pathlib import Path
@@ -24,6 +27,23 @@ MENU_PICTURE = Path("/tmp/ruvia-menu.png")
 TWIPS_PER_PIXEL = 15
 # The pin's rows above the string's start: there only the pin is drawn.
 PIN_ABOVE_STRING = dt.Rect(PIN_RECT.x, 0, PIN_RECT.width, 12)
+
+
+@contextlib.contextmanager
+def read_only(folder: Path):
+    """Makes `folder` read-only for the program, root or not (root ignores the mode)."""
+    if os.geteuid() != 0:
+        folder.chmod(0o555)
+        try:
+            yield
+        finally:
+            folder.chmod(0o755)
+        return
+    subprocess.run(["mount", "--bind", "-o", "ro", str(folder), str(folder)], check=True)
+    try:
+        yield
+    finally:
+        subprocess.run(["umount", str(folder)], check=True)
 
 
 class DragTest(MascotCase):
@@ -67,6 +87,52 @@ class DragTest(MascotCase):
         # Nothing was left at the old place.
         old = self.expected_rect(*DESIGN_POSITION)
         self.desktop.expect_pixels_equal(old, self.truth, shot=shot)
+
+    def test_a_release_then_motion_at_once_drops_where_the_button_came_up_and_signals_save(self):
+        program = self.start_mascot()
+        window = self.mascot_window(program)
+        for i, corner in enumerate([(500, 300), (120, 420), (700, 60)]):
+            # One burst of input: the pointer goes on to the screen's corner before the
+            # program has handled the release.
+            rect = self.settled_rect(window)
+            to = (corner[0] + PIN_GRIP[0], corner[1] + PIN_GRIP[1])
+            mid = ((rect.x + PIN_GRIP[0] + to[0]) // 2, (rect.y + PIN_GRIP[1] + to[1]) // 2)
+            self.desktop.mouse_move(rect.x + PIN_GRIP[0], rect.y + PIN_GRIP[1])
+            self.desktop.tool(["xdotool", "mousedown", "1", "mousemove", str(mid[0]),
+                               str(mid[1]), "mousemove", *map(str, to), "mouseup", "1",
+                               "mousemove", str(SCREEN[0] - 4), str(SCREEN[1] - 3)])
+            self.assertEqual(self.settled_rect(window), self.expected_rect(*corner),
+                             f"drop {i + 1}")
+        self.expect_captured_anew(self.settled_rect(window))
+
+        # A logout (SIGTERM) or Ctrl-C (SIGINT) keeps her place as the exit item does.
+        saved = b"%d,%d\r\n" % (700 * TWIPS_PER_PIXEL, 60 * TWIPS_PER_PIXEL)
+        for sig, corner in [(signal.SIGTERM, (200, 250)), (signal.SIGINT, (640, 480))]:
+            with self.subTest(signal.Signals(sig).name):
+                if sig == signal.SIGINT:
+                    window = self.mascot_window(program)
+                    self.drag_pin(window, (corner[0] + PIN_GRIP[0], corner[1] + PIN_GRIP[1]))
+                    self.assertEqual(self.settled_rect(window), self.expected_rect(*corner))
+                else:
+                    corner = (700, 60)
+                program.send(sig)
+                self.assertEqual(program.wait(10), 0, program.stderr())
+                saved = b"%d,%d\r\n" % (corner[0] * TWIPS_PER_PIXEL, corner[1] * TWIPS_PER_PIXEL)
+                self.assertEqual((program.cwd / SETTINGS_FILE).read_bytes(), saved)
+                self.assertEqual(sorted(os.listdir(program.cwd)), [SETTINGS_FILE])
+                program = self.start_mascot(cwd=program.cwd)
+                self.assertEqual(self.settled_rect(self.mascot_window(program)),
+                                 self.expected_rect(*corner))
+
+        # A folder that cannot be written: one line on stderr, a failed status, the old
+        # file as it was.
+        with read_only(program.cwd):
+            program.send(signal.SIGTERM)
+            self.assertNotEqual(program.wait(10), 0, "a failed save reported success")
+        said = [line for line in program.stderr().splitlines() if SETTINGS_FILE in line]
+        self.assertEqual(len(said), 1, program.stderr())
+        self.assertIn(str(program.cwd.resolve() / SETTINGS_FILE), said[0])
+        self.assertEqual((program.cwd / SETTINGS_FILE).read_bytes(), saved)
 
     def test_drops_past_each_edge_are_held_inside_the_screen(self):
         width, height = WINDOW_SIZE

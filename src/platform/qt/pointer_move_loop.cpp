@@ -39,12 +39,18 @@ protected:
         switch (event->type()) {
             case QEvent::MouseMove:
             case QEvent::MouseButtonRelease: {
+                // What Qt delivers after the release in the same pass is no longer the
+                // move's: the release put her down.
+                if (released_) return true;
                 const auto* mouse = static_cast<QMouseEvent*>(event);
                 // The event's own place, never the pointer's place now: a release
                 // followed at once by more motion drops her where the button came up.
                 pointer_ = toDevicePixels(screensNow(), mouse->globalPosition());
                 place();
-                if (mouse->buttons() == Qt::NoButton) loop_.quit();
+                if (mouse->buttons() == Qt::NoButton) {
+                    released_ = true;
+                    loop_.quit();
+                }
                 return true;
             }
             case QEvent::MouseButtonPress:
@@ -79,6 +85,7 @@ private:
     QSize logicalSize_;
     QEventLoop& loop_;
     std::optional<QPointF> pointer_;  // device pixels
+    bool released_ = false;
     QRect placed_;
     QTimer replace_;
 };
