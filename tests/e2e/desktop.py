@@ -158,6 +158,19 @@ class Desktop:
         self.tool(["xrandr", "--setmonitor", monitor.name, geometry,
                    "screen" if first else "none"])
 
+    def resize_screen(self, width: int, height: int) -> None:
+        """Changes the X screen's resolution, as a monitor that is unplugged or set to
+        another mode does. Xvfb knows only its start size: the mode is added first."""
+        name = f"{width}x{height}"
+        modes = self.tool(["xrandr"])
+        if not re.search(rf"^\s+{name}\s", modes, re.M):
+            # Timings mean nothing to Xvfb; they only have to be a valid mode line.
+            self.tool(["xrandr", "--newmode", name, "40", str(width), str(width + 8),
+                       str(width + 16), str(width + 24), str(height), str(height + 1),
+                       str(height + 2), str(height + 3)])
+            self.tool(["xrandr", "--addmode", "screen", name])
+        self.tool(["xrandr", "--output", "screen", "--mode", name, "--fb", name])
+
     def _set_wallpaper(self) -> None:
         path = self.tmp / "wallpaper.ppm"
         self.wallpaper.save(path)

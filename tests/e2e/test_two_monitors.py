@@ -7,6 +7,7 @@ window takes each monitor's size, for good only while it is there."""
 from __future__ import annotations
 
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -49,6 +50,45 @@ class TwoMonitorHoldTest(MascotCase):
                 dt.wait_until(lambda: background_only_matches(self.desktop.grab(rect), truth),
                               3, f"the wallpaper behind {rect} in the scene")
 
+
+
+class MonitorsThatGoTest(MascotCase):
+    """A monitor unplugged and a resolution changed while she runs."""
+    screen = dt.TWO_MONITORS_SCREEN
+    monitors = dt.TWO_MONITORS
+
+    def expect_held(self, window: int, rect: dt.Rect, screen: dt.Rect) -> None:
+        """Within a second she is at `rect`, wholly on `screen`, over the wallpaper."""
+        started = time.monotonic()
+        seen = []
+        try:
+            dt.wait_until(lambda: seen.append(self.desktop.window_info(window).rect)
+                          or seen[-1] == rect, 1.0, "")
+        except TimeoutError:
+            self.fail(f"1 s after the change the window is at {seen[-1]}, not at {rect}")
+        self.assertEqual(screen.intersection(rect), rect)
+        truth = self.desktop.wallpaper.crop(rect)
+        dt.wait_until(lambda: background_only_matches(self.desktop.grab(rect), truth),
+                      3, f"the wallpaper behind {rect} in the scene")
+        self.assertLess(time.monotonic() - started, 4)
+
+    def test_she_comes_back_onto_the_screens_that_remain(self):
+        twips = 15
+        program = self.start_mascot(settings=b"%d,%d\r\n" % (1200 * twips, 400 * twips))
+        window = self.mascot_window(program)
+        self.assertEqual(self.settled_rect(window), self.expected_rect(1200, 400))
+
+        # RIGHT is unplugged: the desktop shrinks to LEFT.
+        self.desktop.tool(["xrandr", "--delmonitor", "RIGHT"])
+        self.desktop.resize_screen(800, 600)
+        self.expect_held(window, self.expected_rect(800 - WINDOW_SIZE[0], 400), LEFT.rect)
+
+        # The one monitor left goes to a lower resolution.
+        self.desktop.tool(["xrandr", "--delmonitor", "LEFT"])
+        self.desktop.resize_screen(640, 480)
+        self.expect_held(window, self.expected_rect(640 - WINDOW_SIZE[0], 480 - WINDOW_SIZE[1]),
+                         dt.Rect(0, 0, 640, 480))
+        self.assertTrue(program.running())
 
 
 class TwoMonitorsAtTwoScalesTest(MascotCase):
