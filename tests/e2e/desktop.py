@@ -493,6 +493,17 @@ class Desktop:
             time.sleep(step_delay)
         self.mouse_up(button)
 
+    def flick(self, start: tuple[int, int], end: tuple[int, int], then: tuple[int, int],
+              button: int = 1) -> None:
+        """Presses at `start`, moves to `end`, releases and goes on to `then`, all in one
+        burst of input: the motion after the release reaches the server before a program
+        has handled the release."""
+        self.mouse_move(*start)
+        mid = ((start[0] + end[0]) // 2, (start[1] + end[1]) // 2)
+        self.tool(["xdotool", "mousedown", str(button), "mousemove", *map(str, mid),
+                   "mousemove", *map(str, end), "mouseup", str(button),
+                   "mousemove", *map(str, then)])
+
     def activate(self, window: int) -> None:
         self.tool(["xdotool", "windowactivate", "--sync", str(window)])
 

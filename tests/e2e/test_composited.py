@@ -68,12 +68,18 @@ class CompositedCase(MascotCase):
                          f"{dt.describe_differences(inside)}\noutside it "
                          f"{dt.describe_differences(outside)}")
 
-    def drop_at(self, program: dt.Program, to: tuple[int, int]) -> dt.Rect:
+    def drop_at(self, program: dt.Program, to: tuple[int, int], flick: bool = False) -> dt.Rect:
+        """Drags her by the pin to `to`; a flick lets go and moves on to the screen's far
+        corner in the same burst of input."""
         # Looked up afresh: the window is made anew when the presentation changes.
         window = self.mascot(program)
         rect = self.desktop.window_info(window).rect
-        self.desktop.drag((rect.x + PIN_GRIP[0], rect.y + PIN_GRIP[1]),
-                          (to[0] + PIN_GRIP[0], to[1] + PIN_GRIP[1]))
+        start, end = (rect.x + PIN_GRIP[0], rect.y + PIN_GRIP[1]), (to[0] + PIN_GRIP[0],
+                                                                   to[1] + PIN_GRIP[1])
+        if flick:
+            self.desktop.flick(start, end, (self.screen[0] - 4, self.screen[1] - 3))
+        else:
+            self.desktop.drag(start, end)
         moved = self.settled_rect(window)
         self.assertEqual((moved.x, moved.y), to)
         return moved
@@ -113,8 +119,8 @@ class CompositedCase(MascotCase):
         self.addCleanup(watcher.stop)
         since = time.monotonic()
         ghosts = 0
-        for to in DROPS:
-            place = self.drop_at(program, to)
+        for i, to in enumerate(DROPS):
+            place = self.drop_at(program, to, flick=i % 2 == 1)
             shot = self.desktop.screenshot()
             outside = dt.differing_pixels(shot, wallpaper, dt.Rect(0, 0, *self.screen), [place])
             ghosts += bool(outside) or not background_only_matches(shot.crop(place),

@@ -1,6 +1,7 @@
 #include "platform/qt/pointer_move_loop.h"
 
 #include "platform/qt/scaled_screens.h"
+#include "platform/qt/x11_release_watch.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -21,8 +22,14 @@ namespace {
 // reaches the window, so the release that ends a move is no click.
 class PointerFollower : public QObject {
 public:
-    PointerFollower(QWidget& window, QPointF grip, QSize logicalSize, QEventLoop& loop)
-        : window_(window), grip_(grip), logicalSize_(logicalSize), loop_(loop) {
+    PointerFollower(QWidget& window, QPointF grip, QSize logicalSize, QEventLoop& loop,
+                    const X11ReleaseWatch* releases, uint32_t pressedAt)
+        : window_(window),
+          grip_(grip),
+          logicalSize_(logicalSize),
+          loop_(loop),
+          releases_(releases),
+          pressedAt_(pressedAt) {
         // Crossing onto a screen of another scale, Qt first sizes the window through the
         // old screen's scale; the window goes back under the pointer once Qt is done.
         replace_.setSingleShot(true);
@@ -43,11 +50,16 @@ protected:
                 // move's: the release put her down.
                 if (released_) return true;
                 const auto* mouse = static_cast<QMouseEvent*>(event);
-                // The event's own place, never the pointer's place now: a release
+                const auto release =
+                    releases_ != nullptr ? releases_->releasedSince(pressedAt_) : std::nullopt;
+                const bool last = mouse->buttons() == Qt::NoButton;
+                // Motion the server reports after the button came up is not the drag's.
+                if (release && !last) return true;
+                // The events' own places, never the pointer's place now: a release
                 // followed at once by more motion drops her where the button came up.
-                pointer_ = toDevicePixels(screensNow(), mouse->globalPosition());
+                pointer_ = release.value_or(toDevicePixels(screensNow(), mouse->globalPosition()));
                 place();
-                if (mouse->buttons() == Qt::NoButton) {
+                if (last) {
                     released_ = true;
                     loop_.quit();
                 }
@@ -84,6 +96,8 @@ private:
     QPointF grip_;
     QSize logicalSize_;
     QEventLoop& loop_;
+    const X11ReleaseWatch* releases_;
+    uint32_t pressedAt_;
     std::optional<QPointF> pointer_;  // device pixels
     bool released_ = false;
     QRect placed_;
@@ -92,10 +106,11 @@ private:
 
 }  // namespace
 
-void followPointerUntilRelease(QWidget& window, QPointF grip, QSize logicalSize) {
+void followPointerUntilRelease(QWidget& window, QPointF grip, QSize logicalSize,
+                               const X11ReleaseWatch* releases, uint32_t pressedAt) {
     if (QGuiApplication::mouseButtons() == Qt::NoButton) return;
     QEventLoop loop;
-    PointerFollower follower(window, grip, logicalSize, loop);
+    PointerFollower follower(window, grip, logicalSize, loop, releases, pressedAt);
     window.installEventFilter(&follower);
     window.grabMouse();
     loop.exec();

@@ -12,6 +12,7 @@
 #include "platform/qt/x11_connection.h"
 #include "platform/qt/x11_expose_bursts.h"
 #include "platform/qt/x11_frame_put.h"
+#include "platform/qt/x11_release_watch.h"
 #include "platform/qt/x11_reply.h"
 #include "platform/qt/x11_withdraw_wait.h"
 
@@ -76,6 +77,7 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
             check->start(kCompositorCheckInterval);
         }
         framePut_ = std::make_unique<X11FramePut>(connection);
+        releases_ = std::make_unique<X11ReleaseWatch>(connection);
     }
     widget_->currentFrame = [this] { return frameToPaint(); };
     if (onWayland()) {
@@ -369,7 +371,8 @@ void QtMascotWindow::runMoveLoop() {
     }
     // A capture now would hide the window and end the pointer grab; the drop captures.
     moving_ = true;
-    followPointerUntilRelease(*widget_, press_->grip, QSize(reportedWidth_, reportedHeight_));
+    followPointerUntilRelease(*widget_, press_->grip, QSize(reportedWidth_, reportedHeight_),
+                              releases_.get(), press_->time);
     moving_ = false;
     if (widget_->size() != QSize(reportedWidth_, reportedHeight_)) keepLogicalSize();
     reportedRatio_ = widget_->devicePixelRatioF();
@@ -406,7 +409,8 @@ void QtMascotWindow::pressed(const QMouseEvent& event) {
     if (!button) return;
     activation_.mascotPressed();
     const QPoint global = event.globalPosition().toPoint();
-    press_ = Press{*button, global.x(), global.y(), event.position()};
+    press_ = Press{*button, global.x(), global.y(), event.position(),
+                   static_cast<uint32_t>(event.timestamp())};
     if (events.mouseDown) events.mouseDown(*button, scenePoint(event));
 }
 

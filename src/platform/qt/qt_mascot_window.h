@@ -26,6 +26,7 @@ class MascotWidget;
 class X11Compositor;
 class X11ExposeBursts;
 class X11FramePut;
+class X11ReleaseWatch;
 
 class QtMascotWindow : public MascotWindow {
 public:
@@ -84,6 +85,7 @@ private:
     QImage deviceBackground_;
     core::Image shown_;                         // the last presented frame
     std::unique_ptr<X11FramePut> framePut_;     // on X11 only
+    std::unique_ptr<X11ReleaseWatch> releases_;  // on X11 only
     std::vector<QPointer<QWidget>> owned_;
     DeactivationWatch& activation_;
     ExposeGate exposeGate_;
@@ -99,6 +101,7 @@ private:
         int globalX;
         int globalY;
         QPointF grip;  // in the window
+        uint32_t time;  // the window system's, ms
     };
     std::optional<Press> press_;
 
