@@ -93,7 +93,7 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
     reportedRatio_ = widget_->devicePixelRatioF();
     if (x11Connection() != nullptr) {
         // On X the server's bursts tell a show's exposes from a later uncover exactly.
-        exposeGate_ = ExposeGate(ExposeSource::ServerBurst);
+        exposeGate_ = core::ExposeGate(core::ExposeSource::ServerBurst);
         exposeBursts_ = std::make_unique<X11ExposeBursts>(
             [this] { return static_cast<uint32_t>(widget_->windowHandle()->winId()); },
             [this] { exposed(true); });

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/mascot_window.h"
-#include "platform/qt/expose_gate.h"
+#include "core/expose_gate.h"
 
 #include <QImage>
 #include <QPointF>
@@ -88,7 +88,7 @@ private:
     std::unique_ptr<X11ReleaseWatch> releases_;  // on X11 only
     std::vector<QPointer<QWidget>> owned_;
     DeactivationWatch& activation_;
-    ExposeGate exposeGate_;
+    core::ExposeGate exposeGate_;
     std::unique_ptr<X11ExposeBursts> exposeBursts_;
     bool paintQueued_ = false;
     bool moving_ = false;  // in the move loop

@@ -1,10 +1,10 @@
-#include "platform/qt/expose_gate.h"
+#include "core/expose_gate.h"
 
-namespace ruvia::platform::qt {
+namespace ruvia::core {
 
 void ExposeGate::shown(Clock::time_point now) {
     state_ = State::AwaitingMap;
-    until_ = now + kMapTimeout;
+    until_ = now + mapTimeout_;
 }
 
 bool ExposeGate::passes(bool visible, bool anythingExposed, Clock::time_point now) {
@@ -27,4 +27,4 @@ bool ExposeGate::passes(bool visible, bool anythingExposed, Clock::time_point no
     return true;
 }
 
-}  // namespace ruvia::platform::qt
+}  // namespace ruvia::core

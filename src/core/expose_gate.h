@@ -1,5 +1,5 @@
-// Qt backend: tells a window-system request to repaint from the exposes that only follow
-// the window's own show. Pure logic over a clock the caller reads.
+// Tells a window system's request to repaint from the ones that only follow the window's
+// own show. Pure logic over a clock the caller reads; every backend uses it.
 // The forms capture the screen on every repaint request and show the window again at
 // the end of the capture; were that show's exposes passed on, captures would never end.
 // But an uncover that comes soon after the show is real and must never be lost: the
@@ -8,11 +8,12 @@
 
 #include <chrono>
 
-namespace ruvia::platform::qt {
+namespace ruvia::core {
 
 // Where exposes come from. The X server reports one burst per change of what is
-// visible, so after a show's own burst every further one is an uncover. The toolkit's
-// exposes carry no such boundary and are told apart by time alone.
+// visible, so after a show's own burst every further one is an uncover; so does Windows,
+// one WM_PAINT. The toolkit's exposes carry no such boundary and are told apart by time
+// alone.
 enum class ExposeSource { ServerBurst, Toolkit };
 
 class ExposeGate {
@@ -26,7 +27,9 @@ public:
     static constexpr std::chrono::milliseconds kSettleTime{100};
     static constexpr std::chrono::milliseconds kMapTimeout{1000};
 
-    explicit ExposeGate(ExposeSource source = ExposeSource::Toolkit) : source_(source) {}
+    explicit ExposeGate(ExposeSource source = ExposeSource::Toolkit,
+                        std::chrono::milliseconds mapTimeout = kMapTimeout)
+        : source_(source), mapTimeout_(mapTimeout) {}
 
     // The window was shown by the program itself.
     void shown(Clock::time_point now);
@@ -38,8 +41,9 @@ public:
 private:
     enum class State { Idle, AwaitingMap, Settling };
     ExposeSource source_;
+    std::chrono::milliseconds mapTimeout_;
     State state_ = State::Idle;
     Clock::time_point until_{};
 };
 
-}  // namespace ruvia::platform::qt
+}  // namespace ruvia::core
