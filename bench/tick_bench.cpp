@@ -15,7 +15,11 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
+
+#include <unistd.h>
 
 namespace {
 
@@ -124,11 +128,24 @@ void BM_SceneMemcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_SceneMemcpy);
 
-// Prints what the console reporter prints, then BM_Tick against each floor.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Reports as the --benchmark_format flag asks (console by default), then BM_Tick against
+// each floor: on standard output beside the console's table, on standard error beside
+// JSON or CSV, which must stay machine-readable.
+class WithRatios : public benchmark::BenchmarkReporter {
 public:
+    explicit WithRatios(std::string_view format) {
+        if (format == "json") inner_ = std::make_unique<benchmark::JSONReporter>();
+        else if (format == "csv") inner_ = std::make_unique<benchmark::CSVReporter>();
+        // Colour for a terminal only, as the library's own console does by default.
+        else inner_ = std::make_unique<benchmark::ConsoleReporter>(
+            isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                  : benchmark::ConsoleReporter::OO_Tabular);
+        ratiosTo_ = format == "json" || format == "csv" ? stderr : stdout;
+    }
+
+    bool ReportContext(const Context& context) override { return inner_->ReportContext(context); }
     void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
+        inner_->ReportRuns(runs);
         for (const Run& run : runs) {
             const bool single = run.run_type == Run::RT_Iteration;
             if (single || run.aggregate_name == "median")
@@ -136,32 +153,45 @@ public:
         }
     }
     void Finalize() override {
-        ConsoleReporter::Finalize();
+        inner_->Finalize();
         const auto tick = cpuNs_.find("BM_Tick");
         if (tick == cpuNs_.end()) return;
         for (const char* floor :
              {"BM_TickPixelsWrittenDirectly", "BM_TickPixelsWrittenDirectlyAndPresented"}) {
             const auto f = cpuNs_.find(floor);
             if (f == cpuNs_.end()) continue;
-            std::printf("BM_Tick / %s: %.0f ns / %.0f ns = %.2fx (CPU time%s)\n", floor,
-                        timeOf(tick->second), timeOf(f->second),
-                        timeOf(tick->second) / timeOf(f->second),
-                        tick->second[1] > 0 ? ", medians" : "");
+            std::fprintf(ratiosTo_, "BM_Tick / %s: %.0f ns / %.0f ns = %.2fx (CPU time%s)\n",
+                         floor, timeOf(tick->second), timeOf(f->second),
+                         timeOf(tick->second) / timeOf(f->second),
+                         tick->second[1] > 0 ? ", medians" : "");
         }
     }
 
 private:
     // Index 0: the last single run; 1: the median over repetitions, when there are any.
     static double timeOf(const std::array<double, 2>& t) { return t[1] > 0 ? t[1] : t[0]; }
+    std::unique_ptr<benchmark::BenchmarkReporter> inner_;
+    std::FILE* ratiosTo_ = stdout;
     std::map<std::string, std::array<double, 2>> cpuNs_;
 };
+
+// The value of --benchmark_format=..., read before the library takes its flags.
+std::string_view formatFlag(int argc, char** argv) {
+    constexpr std::string_view kFlag = "--benchmark_format=";
+    std::string_view format = "console";
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view arg = argv[i]; arg.starts_with(kFlag)) format = arg.substr(kFlag.size());
+    return format;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    WithRatios reporter(formatFlag(argc, argv));
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    // The file reporter is left to the library: --benchmark_out and its format work as
+    // everywhere.
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
