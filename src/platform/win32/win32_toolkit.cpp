@@ -84,7 +84,8 @@ int Win32Toolkit::runEventLoop() {
     for (;;) {
         // Here no handler of the forms is under way: a drag or a capture is over.
         if (askedEnd_ == AskedEnd::Pending) raiseEndAsked();
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
+        // Not only on WM_QUIT: a nested loop that ends on it may have taken it for its own.
+        if (endRequested_ || GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
