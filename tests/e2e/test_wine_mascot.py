@@ -303,13 +303,26 @@ class MascotUnderWineTest(WineCase):
         (cwd / SETTINGS_FILE).write_bytes(b"1200,3450\r\n")
         program, window, rect = self.start_at_rest(cwd=cwd)
         self.assertEqual((rect.x, rect.y), (80, 230))
-        moved = self.drag_pin(window, (500 + 62, 300 + 8))
-        self.assertEqual((moved.x, moved.y), (500, 300))
-        # taskkill without /F posts WM_CLOSE to every window of ours, the open menu's
-        # too: the menu hides, the mascot saves her place and ends, once.
-        self.open_menu(program, window)
-        code, said = self.wine_tool("taskkill", "/pid", str(self.windows_pid()))
+        # The menu window exists (shown once, hidden again by a right click on the exit
+        # item): taskkill without /F posts WM_CLOSE to it too, and it only hides.
+        _, (cx, cy) = self.open_menu(program, window)
+        self.desktop.click(cx + EXIT_ITEM[0], cy + EXIT_ITEM[1], button=3)
+        self.menu_gone(program)
+        pid = self.windows_pid()
+        # Asked in the middle of a drag, the end waits for the drop, and the place saved
+        # is where she was let go.
+        start = pin_point(rect)
+        self.desktop.mouse_move(*start)
+        self.desktop.mouse_down()
+        self.desktop.mouse_move(300, 270)
+        code, said = self.wine_tool("taskkill", "/pid", str(pid))
         self.assertEqual(code, 0, said)
+        time.sleep(0.5)
+        self.assertTrue(program.running(), "the program ended in the middle of the drag")
+        self.assertEqual((cwd / SETTINGS_FILE).read_bytes(), b"1200,3450\r\n")
+        self.desktop.mouse_move(500 + 62, 300 + 8)
+        time.sleep(0.1)
+        self.desktop.mouse_up()
         self.assertEqual(program.wait(5), 0)
         self.assertEqual((cwd / SETTINGS_FILE).read_bytes(), b"7500,4500\r\n")
         self.assertEqual(os.listdir(cwd), [SETTINGS_FILE])
