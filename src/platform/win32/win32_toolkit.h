@@ -54,8 +54,8 @@ private:
     void* instanceMutex_ = nullptr;  // held for the life of the process once claimed
     bool endRequested_ = false;
     int exitCode_ = 0;
-    // An end asked for is raised once: taskkill closes every window of ours, and a
-    // session's end may follow a close.
+    // An end asked for is raised once: a second close (taskkill again) or the session's
+    // end after a close must neither save again nor end a second time.
     enum class AskedEnd { No, Pending, Raised } askedEnd_ = AskedEnd::No;
 };
 
