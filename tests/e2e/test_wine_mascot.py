@@ -1,7 +1,8 @@
 """The Windows program under Wine on a private X desktop with openbox: where its window
 comes up, the background it copies, the swing, a drag by the pin and the hold inside the
-screen, the menu with its always-on-top switch, and the exit that saves the position for
-the next start."""
+screen, the menu with its always-on-top switch, the exit that saves the position for the
+next start, an end asked from outside (taskkill, the session's end) that saves it too, and
+a smaller display that holds her inside it."""
 
 from __future__ import annotations
 
@@ -17,8 +18,8 @@ import desktop as dt  # noqa: E402
 from mascot_case import (CHAR_REST, DESIGN_POSITION, HANGING, PIN, PIN_RECT,  # noqa: E402
                          SETTINGS_FILE, STRING_COLOR, TITLE, WINDOW_SIZE, composite,
                          scene_faults, string_band)
-from wine_session import (NEVER_DRAWN, REST_BAND, WineCase, cpu_seconds,  # noqa: E402
-                          main, pin_point, wait_for_rest)
+from wine_session import (DESKTOP_EVENTS, NEVER_DRAWN, REST_BAND, WineCase,  # noqa: E402
+                          cpu_seconds, main, pin_point, wait_for_rest)
 
 MENU_TITLE = "ぶらさがりルビア"
 # The menu's inside at 96 dpi, and points of its two items there (inside the panel's
@@ -32,6 +33,10 @@ MARK_CELL = dt.Rect(2, 76, 7, 16)
 TOPMOST_TEXT = dt.Rect(2, 76, 150, 18)
 
 BLACK, WHITE = (0, 0, 0), (255, 255, 255)
+
+# A resolution Xvfb does not offer by itself: its one output gets it as an extra mode.
+SMALL_DISPLAY = (800, 600)
+SMALL_MODE_LINE = ["40", "800", "840", "968", "1056", "600", "601", "605", "628"]
 
 
 def window_pixels_match(shot: dt.Image, reference: dt.Image, window: dt.Rect,
@@ -292,6 +297,105 @@ class MascotUnderWineTest(WineCase):
         self.assertNotEqual(program.wait(10), 0)
         self.assertEqual(os.listdir(blocked), [SETTINGS_FILE])
         self.assertTrue((blocked / SETTINGS_FILE).is_dir())
+
+    def test_an_end_asked_from_outside_saves_the_position_as_the_exit_item_does(self):
+        cwd = self.new_dir("cwd-")
+        (cwd / SETTINGS_FILE).write_bytes(b"1200,3450\r\n")
+        program, window, rect = self.start_at_rest(cwd=cwd)
+        self.assertEqual((rect.x, rect.y), (80, 230))
+        # The menu window exists (shown once, hidden again by a right click on the exit
+        # item): taskkill without /F posts WM_CLOSE to it too, and it only hides.
+        _, (cx, cy) = self.open_menu(program, window)
+        self.desktop.click(cx + EXIT_ITEM[0], cy + EXIT_ITEM[1], button=3)
+        self.menu_gone(program)
+        pid = self.windows_pid()
+        # Asked in the middle of a drag, the end waits for the drop, and the place saved
+        # is where she was let go.
+        start = pin_point(rect)
+        self.desktop.mouse_move(*start)
+        self.desktop.mouse_down()
+        self.desktop.mouse_move(300, 270)
+        code, said = self.wine_tool("taskkill", "/pid", str(pid))
+        self.assertEqual(code, 0, said)
+        time.sleep(0.5)
+        self.assertTrue(program.running(), "the program ended in the middle of the drag")
+        self.assertEqual((cwd / SETTINGS_FILE).read_bytes(), b"1200,3450\r\n")
+        self.desktop.mouse_move(500 + 62, 300 + 8)
+        time.sleep(0.1)
+        self.desktop.mouse_up()
+        self.assertEqual(program.wait(5), 0)
+        self.assertEqual((cwd / SETTINGS_FILE).read_bytes(), b"7500,4500\r\n")
+        self.assertEqual(os.listdir(cwd), [SETTINGS_FILE])
+
+        program, window, rect = self.start_at_rest(cwd=cwd)
+        self.assertEqual((rect.x, rect.y), (500, 300), "the saved place was not used")
+        moved = self.drag_pin(window, (200 + 62, 400 + 8))
+        self.assertEqual((moved.x, moved.y), (200, 400))
+        # Asked whether the session may end, she agrees and goes on: another program may
+        # still call the end off, and nothing is saved yet.
+        code, said = self.wine_tool(str(DESKTOP_EVENTS), "query-end-session")
+        self.assertEqual((code, said.strip()), (0, "1"), said)
+        time.sleep(0.5)
+        self.assertTrue(program.running(), "the question alone ended the program")
+        self.assertEqual((cwd / SETTINGS_FILE).read_bytes(), b"7500,4500\r\n")
+        # The session ends: the helper kills the process the moment its window has
+        # handled WM_ENDSESSION, so only a save inside that handler is there.
+        code, said = self.wine_tool(str(DESKTOP_EVENTS), "end-session")
+        self.assertEqual(code, 0, said)
+        program.wait(5)
+        self.assertEqual((cwd / SETTINGS_FILE).read_bytes(), b"3000,6000\r\n")
+        self.assertEqual(os.listdir(cwd), [SETTINGS_FILE])
+        program = self.start_exe(cwd=cwd)
+        self.assertEqual(self.desktop.wait_settled(self.window_of(program)).rect,
+                         dt.Rect(200, 400, *WINDOW_SIZE))
+        self.end(program)
+
+    def set_display(self, width: int, height: int) -> None:
+        """A resolution change as Windows makes it (ChangeDisplaySettingsEx), which
+        tells every program with WM_DISPLAYCHANGE. Wine 8 tells them nothing of an X
+        screen resized under it (xrandr --fb): it only resizes its desktop window."""
+        code, said = self.wine_tool(str(DESKTOP_EVENTS), "display", str(width), str(height))
+        self.assertEqual(code, 0, said)
+        root = self.desktop.tool(["xwininfo", "-root"])
+        self.assertIn(f"Width: {width}\n", root)
+        self.assertIn(f"Height: {height}\n", root)
+
+    def test_a_smaller_display_holds_her_and_the_menu_inside_it(self):
+        width, height = SMALL_DISPLAY
+        name = f"{width}x{height}"
+        if name not in self.desktop.tool(["xrandr"]):
+            self.desktop.tool(["xrandr", "--newmode", name, *SMALL_MODE_LINE])
+            self.desktop.tool(["xrandr", "--addmode", "screen", name])
+        smaller = dt.Rect(0, 0, width, height)
+
+        def inside(w: int) -> dt.Rect | None:
+            r = self.desktop.window_info(w).rect
+            return r if r.intersection(smaller) == r else None
+
+        # Near the right edge, beyond what the smaller display shows.
+        program, window, rect = self.start_at_rest(settings=b"13500,4500\r\n")
+        self.assertEqual((rect.x, rect.y), (900, 300))
+        self.addCleanup(self.set_display, *self.screen)
+        self.set_display(width, height)
+        held = dt.wait_until(lambda: inside(window), 2, "the mascot inside the display")
+        self.assertEqual(held, dt.Rect(width - WINDOW_SIZE[0], 300, *WINDOW_SIZE))
+        # Drawn anew where she is now: the corners never drawn show the wallpaper there.
+        held = self.desktop.wait_settled(window).rect
+        shown = self.desktop.grab(smaller)
+        diffs = window_pixels_match(shown, self.desktop.wallpaper, held, NEVER_DRAWN)
+        self.assertEqual(diffs, [], dt.describe_differences(diffs))
+
+        # Back to the whole screen: she is inside it already and stays put.
+        self.set_display(*self.screen)
+        time.sleep(1.0)
+        self.assertEqual(self.desktop.window_info(window).rect, held)
+        # The menu, centred over her, reaches past the smaller display; it is held too.
+        menu, _ = self.open_menu(program, window)
+        self.assertGreater(self.desktop.window_info(menu).rect.right, width)
+        self.set_display(width, height)
+        dt.wait_until(lambda: inside(menu), 2, "the menu inside the display")
+        self.assertEqual(self.desktop.window_info(window).rect, held)
+        self.assertTrue(program.running())
 
 
 class SeeThroughUnderWineTest(WineCase):

@@ -21,6 +21,9 @@ import desktop as dt
 from mascot_case import REPO, TITLE
 
 EXE = Path(os.environ.get("RUVIA_WIN_EXE") or REPO / "build-win" / "RuviaMascot.exe")
+# Our console helper that ends the session or changes the display as Windows does; the
+# windows preset builds it beside the program.
+DESKTOP_EVENTS = EXE.parent / "desktop_events.exe"
 
 # Exit code CTest reports as skipped.
 SKIPPED = 77
@@ -171,6 +174,27 @@ class WineCase(unittest.TestCase):
 
         found = dt.wait_until(probe, timeout, f"a window {name!r} of pid {program.pid}")
         self.assertEqual(len(found), 1, f"expected one window {name!r}, found {found}")
+        return found[0]
+
+    def wine_tool(self, *argv: str, timeout: float = 60) -> tuple[int, str]:
+        """Runs a console program in the prefix, on this desktop, to its end: its exit
+        status and what it printed (Wine's own tools print UTF-16 to a file)."""
+        with tempfile.TemporaryFile() as out:  # a pipe would stay open: see WinePrefix.run
+            code = subprocess.run(["wine", *argv], env=self.prefix.env(self.desktop.env()),
+                                  stdout=out, stderr=out, stdin=subprocess.DEVNULL,
+                                  timeout=timeout).returncode
+            out.seek(0)
+            data = out.read()
+        text = data.decode("utf-16") if data.startswith(b"\xff\xfe") else \
+            data.decode(errors="replace")
+        return code, text
+
+    def windows_pid(self, image: str = EXE.name) -> int:
+        """The Windows process id of the one running copy of `image`."""
+        code, text = self.wine_tool("wmic", "process", "get", "Name,ProcessId")
+        found = [int(line.split()[-1]) for line in text.splitlines()
+                 if line.split()[:1] == [image] and line.split()[-1].isdigit()]
+        self.assertEqual(len(found), 1, f"wmic ({code}) lists {image} {len(found)} times:\n{text}")
         return found[0]
 
     def end(self, program: dt.Program) -> None:

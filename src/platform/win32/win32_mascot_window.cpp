@@ -72,8 +72,9 @@ POINT screenPoint(HWND hwnd, LPARAM lParam) {
 
 }  // namespace
 
-Win32MascotWindow::Win32MascotWindow(const ActivationRelay& activation, HICON__* icon)
-    : activation_(activation), icon_(icon) {}
+Win32MascotWindow::Win32MascotWindow(const ActivationRelay& activation, HICON__* icon,
+                                     SurroundingsCallbacks surroundings)
+    : activation_(activation), icon_(icon), surroundings_(std::move(surroundings)) {}
 
 Win32MascotWindow::~Win32MascotWindow() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -351,6 +352,8 @@ bool Win32MascotWindow::setStayOnTop(bool on) {
 
 MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam wParam,
                                            LParam lParam) {
+    if (MessageResult result = 0; surroundings_.handle(hwnd, message, wParam, result))
+        return result;
     switch (message) {
     case WM_PAINT:
         painted();
@@ -376,6 +379,9 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
         return 0;
     case WM_DPICHANGED:
         dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        // A drag onto a monitor of another scale changes no screen, and its drop holds
+        // her itself; otherwise a monitor's scale may have changed under her.
+        if (!inMoveLoop_) surroundings_.screensMayHaveChanged(hwnd);
         return 0;
     case kScaleChanged:
         if (events.resize) events.resize();

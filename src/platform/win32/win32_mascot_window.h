@@ -1,6 +1,7 @@
 // Win32 backend: MascotWindow. Implements geometry, move, resize, show, hide, isVisible,
 // present, copyScreenBehind, runMoveLoop, setStayOnTop and the paint, resize and mouse
-// events, on a borderless WS_POPUP window that never takes activation. No <windows.h>.
+// events, on a borderless WS_POPUP window that never takes activation; what it hears of
+// the screens and of the program's end goes to the toolkit's callbacks. No <windows.h>.
 //
 // The native window is made on the first show, at the place and size the program has
 // set by then: a window made small and moved while hidden lets a stale report of the
@@ -12,6 +13,7 @@
 #include "platform/win32/display_scale.h"
 #include "platform/win32/message_handler.h"
 #include "platform/win32/presentation_choice.h"
+#include "platform/win32/surroundings_listener.h"
 
 #include <chrono>
 #include <optional>
@@ -24,7 +26,8 @@ class ActivationRelay;
 
 class Win32MascotWindow final : public MascotWindow, private MessageHandler {
 public:
-    Win32MascotWindow(const ActivationRelay& activation, HICON__* icon);
+    Win32MascotWindow(const ActivationRelay& activation, HICON__* icon,
+                      SurroundingsCallbacks surroundings);
     ~Win32MascotWindow() override;
     Win32MascotWindow(const Win32MascotWindow&) = delete;
     Win32MascotWindow& operator=(const Win32MascotWindow&) = delete;
@@ -76,6 +79,7 @@ private:
     int placeRepairs_ = 0;  // since the last show
     Clock::time_point guardPlaceUntil_{};
     PresentationChoice presentation_;
+    SurroundingsListener surroundings_;
     bool layered_ = false;  // see-through: WS_EX_LAYERED, frames with per-pixel alpha
     DibSurface frame_;
 

@@ -213,7 +213,9 @@ MessageResult Win32MenuWindow::onMessage(HWND hwnd, unsigned message, WParam wPa
         if (isVisible() && events.deactivate) events.deactivate();
         return 0;
     case WM_CLOSE:
-        hide();  // the close button hides, like the items do; the window lives on
+        // The close button hides, like the items do; the window lives on. taskkill's
+        // close reaches the mascot's window too, and that one ends the program.
+        hide();
         return 0;
     default: {
         MessageResult result = 0;

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace ruvia::platform::win32 {
 namespace {
 
@@ -43,7 +45,13 @@ Win32Toolkit::~Win32Toolkit() {
 }
 
 std::unique_ptr<MascotWindow> Win32Toolkit::createMascotWindow() {
-    auto window = std::make_unique<Win32MascotWindow>(*activation_, icon_->handle());
+    SurroundingsCallbacks surroundings{
+        .screensChanged = [this] {
+            if (events.screensChanged) events.screensChanged();
+        },
+        .endAsked = [this](EndTiming timing) { askEnd(timing); }};
+    auto window = std::make_unique<Win32MascotWindow>(*activation_, icon_->handle(),
+                                                      std::move(surroundings));
     mascot_ = window.get();
     return window;
 }
@@ -73,11 +81,32 @@ void Win32Toolkit::doEvents() {
 
 int Win32Toolkit::runEventLoop() {
     MSG msg{};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    for (;;) {
+        // Here no handler of the forms is under way: a drag or a capture is over.
+        if (askedEnd_ == AskedEnd::Pending) raiseEndAsked();
+        // Not only on WM_QUIT: a nested loop that ends on it may have taken it for its own.
+        if (endRequested_ || GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     return endRequested_ ? exitCode_ : static_cast<int>(msg.wParam);
+}
+
+void Win32Toolkit::askEnd(EndTiming timing) {
+    if (askedEnd_ == AskedEnd::Raised) return;
+    askedEnd_ = AskedEnd::Pending;
+    if (timing == EndTiming::Now) raiseEndAsked();
+}
+
+void Win32Toolkit::raiseEndAsked() {
+    askedEnd_ = AskedEnd::Raised;
+    // Already ending (the exit item was chosen): saving again could only say again what
+    // the exit item has said.
+    if (endRequested_) return;
+    if (events.endAsked)
+        events.endAsked();
+    else
+        endProgram(0);
 }
 
 // Of the mascot's monitor: the forms measure in its scene pixels.

@@ -1,10 +1,12 @@
 // Win32 backend: Toolkit. Implements createMascotWindow, createMenuWindow, createTimer,
-// doEvents, twipsPerPixel, screens, previousInstanceRunning, messageBox, resolveColor and
-// endProgram, plus runEventLoop, endRequested and exitCode for main. No <windows.h> here.
+// doEvents, twipsPerPixel, screens, previousInstanceRunning, messageBox, resolveColor,
+// endProgram, reportError and the screensChanged and endAsked events, plus runEventLoop,
+// endRequested and exitCode for main. No <windows.h> here.
 #pragma once
 
 #include "platform/toolkit.h"
 #include "platform/win32/display_scale.h"
+#include "platform/win32/surroundings_listener.h"
 
 #include <memory>
 
@@ -43,6 +45,8 @@ public:
 
 private:
     DisplayScale scale() const;
+    void askEnd(EndTiming timing);
+    void raiseEndAsked();
 
     std::unique_ptr<ActivationRelay> activation_;
     Win32MascotWindow* mascot_ = nullptr;  // owned by the form; it sets the scale
@@ -50,6 +54,9 @@ private:
     void* instanceMutex_ = nullptr;  // held for the life of the process once claimed
     bool endRequested_ = false;
     int exitCode_ = 0;
+    // An end asked for is raised once: a second close (taskkill again) or the session's
+    // end after a close must neither save again nor end a second time.
+    enum class AskedEnd { No, Pending, Raised } askedEnd_ = AskedEnd::No;
 };
 
 }  // namespace ruvia::platform::win32
