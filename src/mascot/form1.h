@@ -113,6 +113,8 @@ private:
     bool capturing_ = false;
     bool running_ = false;   // past the one-instance check of Form_Load
     bool dragging_ = false;  // in the pin's move loop: the drop holds her itself
+    bool endAfterDrop_ = false;  // an orderly end was asked for during the drag
+    bool ending_ = false;
     std::unique_ptr<platform::Timer> screensRetry_;  // a change met inside a capture
     int32_t shownPose_ = 0;  // the pose the scene shows her in
     core::Image underString_;  // the scene's pixels beneath the string while it is presented

@@ -19,6 +19,10 @@ void Form1::ImgPin1_MouseDown(int16_t Button) {
     toolkit_.doEvents();
     dragging_ = false;
     holdInsideScreen();
+    if (endAfterDrop_) {
+        onEndAsked();
+        return;
+    }
     GetCap();
     SetCap();
     setPin();

@@ -28,6 +28,13 @@ void Form1::onScreensChanged() {
 }
 
 void Form1::onEndAsked() {
+    if (ending_) return;
+    if (dragging_) {
+        // Her place is where she is dropped: the drop ends the program.
+        endAfterDrop_ = true;
+        return;
+    }
+    ending_ = true;
     if (!running_) {
         toolkit_.endProgram(0);
         return;

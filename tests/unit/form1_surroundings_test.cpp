@@ -92,6 +92,10 @@ TEST_F(AroundHer, AnOrderlyEndSavesHerPlaceOnlyForTheCopyThatRuns) {
     EXPECT_EQ(ruvia::testing::readFile(settings), "7500,4500\r\n");
     EXPECT_TRUE(desktop.messageBoxes.empty());
 
+    // Asked again while ending (a second signal): nothing more happens.
+    p.toolkit.events.endAsked();
+    EXPECT_EQ(std::count(desktop.log.begin(), desktop.log.end(), "end"), 1);
+
     // A second copy that refused to start ends without touching the file.
     ruvia::testing::writeFile(settings, "15,15\r\n");
     desktop.instanceHeld = true;
@@ -115,6 +119,14 @@ TEST_F(AroundHer, AnOrderlyEndThatCannotSaveSaysSoInOneLineAndFails) {
     EXPECT_EQ(p.toolkit.errorLines[0].find('\n'), std::string::npos);
     EXPECT_TRUE(desktop.messageBoxes.empty()) << "nobody is there to close it";
     EXPECT_FALSE(std::filesystem::exists(settings));
+}
+
+TEST_F(AroundHer, AnEndAskedForDuringADragWaitsForTheDropAndKeepsItsPlace) {
+    auto& p = start();
+    p.window().duringMoveLoop = [&] { p.toolkit.events.endAsked(); };
+    dragTo({500, 300});
+    EXPECT_TRUE(p.toolkit.ended());
+    EXPECT_EQ(ruvia::testing::readFile(settings), "7500,4500\r\n");
 }
 
 }  // namespace
