@@ -3,6 +3,7 @@
 // events. Internal to the backend.
 #pragma once
 
+#include "core/kept_geometry.h"
 #include "platform/mascot_window.h"
 #include "platform/qt/expose_gate.h"
 
@@ -24,6 +25,7 @@ namespace ruvia::platform::qt {
 class DeactivationWatch;
 class MascotWidget;
 class X11Compositor;
+class X11ConfigureWatch;
 class X11ExposeBursts;
 class X11FramePut;
 
@@ -63,6 +65,9 @@ private:
     void pressed(const QMouseEvent& event);
     void released(const QMouseEvent& event);
     void sizeChanged(int width, int height);
+    void placeChanged();
+    void showingAgain();
+    void putBack();
     void keepLogicalSize();
     bool rescaledBetweenScreens(QSize size) const;
     std::optional<QPointF> deviceTopLeft() const;
@@ -88,11 +93,14 @@ private:
     DeactivationWatch& activation_;
     ExposeGate exposeGate_;
     std::unique_ptr<X11ExposeBursts> exposeBursts_;
+    std::unique_ptr<X11ConfigureWatch> configureWatch_;
     bool paintQueued_ = false;
     bool moving_ = false;  // in the move loop
     int reportedWidth_ = -1;
     int reportedHeight_ = -1;
     double reportedRatio_ = 1.0;
+    core::KeptSize keptSize_;
+    core::KeptPlace keptPlace_;
 
     struct Press {
         MouseButton button;
