@@ -8,6 +8,7 @@
 #include "platform/qt/pointer_move_loop.h"
 #include "platform/qt/scaled_screens.h"
 #include "platform/qt/screen_grab.h"
+#include "platform/qt/x11_attention_refusal.h"
 #include "platform/qt/x11_compositor.h"
 #include "platform/qt/x11_configure_watch.h"
 #include "platform/qt/x11_connection.h"
@@ -102,6 +103,9 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
             [this] { return static_cast<uint32_t>(widget_->windowHandle()->winId()); },
             [this] { QTimer::singleShot(0, widget_.get(), [this] { placeChanged(); }); });
         widget_->onShown = [this] { showingAgain(); };
+        attentionRefusal_ = std::make_unique<X11AttentionRefusal>(
+            x11Connection(),
+            [this] { return static_cast<uint32_t>(widget_->windowHandle()->winId()); });
     } else {
         widget_->onExpose = [this](bool anythingExposed) { exposed(anythingExposed); };
     }

@@ -24,6 +24,7 @@ namespace ruvia::platform::qt {
 
 class DeactivationWatch;
 class MascotWidget;
+class X11AttentionRefusal;
 class X11Compositor;
 class X11ConfigureWatch;
 class X11ExposeBursts;
@@ -94,6 +95,7 @@ private:
     ExposeGate exposeGate_;
     std::unique_ptr<X11ExposeBursts> exposeBursts_;
     std::unique_ptr<X11ConfigureWatch> configureWatch_;
+    std::unique_ptr<X11AttentionRefusal> attentionRefusal_;
     bool paintQueued_ = false;
     bool moving_ = false;  // in the move loop
     int reportedWidth_ = -1;
