@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libxcb1-dev libxcb-xfixes0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick
+  xvfb openbox i3 xdotool x11-utils x11-xserver-utils imagemagick
   fonts-ipafont-gothic python3
   zlib1g-dev desktop-file-utils appstream dpkg-dev file
   picom xcompmgr weston xwayland qt6-wayland

@@ -17,7 +17,8 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import DESIGN_POSITION, REPO, TITLE, WINDOW_SIZE, load_xpm  # noqa: E402
+from mascot_case import (DESIGN_POSITION, HANGING, MENU_SIZE, MENU_TITLE, REPO,  # noqa: E402
+                         TITLE, WINDOW_SIZE, load_xpm)
 from wine_session import EXE, WineCase, main, wait_for_rest  # noqa: E402
 
 ICON_XPM = REPO / "assets" / "icon.xpm"
@@ -212,14 +213,64 @@ class StartUnderWineTest(WineCase):
                          "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"],
                         self.prefix.env(self.desktop.env()))
 
+    def open_menu(self, program: dt.Program, mascot: dt.Rect, factor: int) -> tuple[dt.Rect,
+                                                                                  dt.Image]:
+        """Right-clicks the pin; the menu window's place and what it shows."""
+        self.desktop.click(mascot.x + mascot.width // 2 + 8 * factor, mascot.y + 7 * factor,
+                           button=3)
+        menu = self.window_of(program, MENU_TITLE, timeout=10)
+        rect = self.desktop.wait_settled(menu).rect
+        return rect, self.desktop.screenshot().crop(rect)
+
+    def expect_menu_scaled(self, menus: dict[int, tuple[dt.Rect, dt.Image]]) -> None:
+        """At 192 dpi the menu is twice its 96 dpi size (give or take the frame, which
+        Wine draws), its captions twice as tall, and its portrait our art in blocks of
+        2 x 2 device pixels, never smoothed."""
+        (small, small_shot), (big, big_shot) = menus[96], menus[192]
+        self.assertLessEqual(abs(big.width - 2 * small.width), 12, (small, big))
+        self.assertLessEqual(abs(big.height - 2 * small.height), 12, (small, big))
+
+        def ink_rows(shot: dt.Image, inner_width: int, inner_height: int, f: int) -> int:
+            # The exit item's caption, in the panel's last 26 rows (96 dpi pixels).
+            side = (shot.width - inner_width) // 2
+            top = shot.height - inner_height - side
+            return sum(1 for y in range(top + 96 * f, top + 122 * f)
+                       if any(sum(shot.pixel(x, y)) < 384
+                              for x in range(side + 4 * f, side + 60 * f)))
+
+        small_ink = ink_rows(small_shot, *MENU_SIZE, 1)
+        big_ink = ink_rows(big_shot, 2 * MENU_SIZE[0], 2 * MENU_SIZE[1], 2)
+        self.assertGreater(small_ink, 6, "no caption on the exit item")
+        self.assertTrue(1.6 <= big_ink / small_ink <= 2.4, (small_ink, big_ink))
+
+        # The portrait lies 8 scene pixels into the panel, whose sunken border Wine draws
+        # a few pixels wide: of the places that allows, at one every drawn art pixel
+        # (within the picture's 26 x 45) is a 2 x 2 block of its colour.
+        side = (big_shot.width - 2 * MENU_SIZE[0]) // 2
+        top = big_shot.height - 2 * MENU_SIZE[1] - side
+
+        def wrong_at(ox: int, oy: int) -> list[tuple[int, int]]:
+            return [(x, y) for y in range(45) for x in range(26)
+                    if HANGING.at(x, y) is not None and any(
+                        big_shot.pixel(ox + 2 * x + i, oy + 2 * y + j) != HANGING.at(x, y)
+                        for i in range(2) for j in range(2))]
+
+        wrong = min((wrong_at(side + 16 + dx, top + 16 + dy) for dx in range(7)
+                     for dy in range(7)), key=len)
+        if wrong:
+            saved = self.desktop.keep_artifact(big_shot, "wine-menu-192")
+            self.fail(f"the portrait is not our art in 2 x 2 blocks at {wrong[:8]}; {saved}")
+
     def test_the_window_follows_the_display_dpi(self):
         self.addCleanup(self.set_dpi, 96)
         wallpaper = self.desktop.wallpaper
+        menus = {}
         cases = [
             # dpi, settings file, where the window must come up (device pixels), the art's
             # factor. Twips per pixel follow the dpi: 12 at 120 (the design's own scale),
             # 10 at 144; from 200 % on the art is drawn at the whole-number factor, so at
             # 192 she is 107 x 150 scene pixels of 2 x 2 device pixels.
+            (96, None, dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE), 1),
             (120, None, dt.Rect(799, 83, 121, 188), 1),
             (120, b"1200,3450\r\n", dt.Rect(100, 288, 121, 188), 1),  # 287.5 rounds to even
             (144, None, dt.Rect(1024 - 136, 100, 136, 226), 1),  # held inside the screen
@@ -255,7 +306,10 @@ class StartUnderWineTest(WineCase):
                             self.assertEqual(len(block), 1, f"a smoothed block at {bx},{by}")
                             drawn += 1
                     self.assertGreater(drawn, 300 // factor, "no character drawn")
+                    if dpi in (96, 192):
+                        menus[dpi] = self.open_menu(program, rect, factor)
                 self.end(program)
+        self.expect_menu_scaled(menus)
 
     def run_key(self) -> str:
         """The mascot's value in the user's Run key, or "" when there is none."""

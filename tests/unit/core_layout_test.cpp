@@ -1,4 +1,5 @@
 #include "core/display_scale.h"
+#include "core/kept_geometry.h"
 #include "core/layout.h"
 #include "core/rounding.h"
 
@@ -73,4 +74,59 @@ TEST(DisplayScale, TheArtScalesByWholeNumbersAndTheSizeKeepsItsTwipsAcrossMonito
     EXPECT_EQ(sizeOnOtherScale({107, 150}, normal, displayScaleFor(120)), (DeviceSize{134, 188}));
     EXPECT_EQ(sizeOnOtherScale({121, 188}, displayScaleFor(120), displayScaleFor(144)),
               (DeviceSize{145, 226}));
+}
+
+TEST(KeptSize, AnUnaskedSizeIsPutBackThriceThenLetBeAndANewAskStartsAgain) {
+    KeptSize kept;
+    // Nothing asked yet: whatever the window has is its size.
+    EXPECT_EQ(kept.reported(640, 480), SizeReport::AsAsked);
+    kept.asked(107, 150);
+    const struct {
+        int width, height;
+        SizeReport expected;
+    } steps[] = {
+        {107, 150, SizeReport::AsAsked},
+        {1280, 780, SizeReport::PutBack},  // a tile
+        {107, 150, SizeReport::AsAsked},   // put back: the count goes on all the same
+        {1280, 780, SizeReport::PutBack},
+        {107, 151, SizeReport::PutBack},
+        {1280, 780, SizeReport::LetBe},     // a window manager that insists gets its way
+        {107, 150, SizeReport::AsAsked},
+    };
+    for (const auto& s : steps)
+        EXPECT_EQ(kept.reported(s.width, s.height), s.expected) << s.width << "x" << s.height;
+    // The program's own new size starts the count again.
+    kept.asked(121, 188);
+    EXPECT_EQ(kept.reported(107, 150), SizeReport::PutBack);
+    EXPECT_EQ(kept.reported(121, 188), SizeReport::AsAsked);
+}
+
+TEST(KeptPlace, AMoveSoonAfterAShowIsPutBackAndALaterOneIsTheUsers) {
+    using namespace std::chrono_literals;
+    const KeptPlace::Clock::time_point t0{};
+    KeptPlace kept;
+    // Never placed by the program: whatever the window manager says.
+    EXPECT_EQ(kept.reported(5, 5, t0), PlaceReport::Adopted);
+    kept.placed(200, 100);
+    kept.shown(t0);
+    const struct {
+        int x, y;
+        std::chrono::milliseconds at;
+        PlaceReport expected;
+    } steps[] = {
+        {200, 100, 1ms, PlaceReport::AsPlaced},
+        {202, 118, 2ms, PlaceReport::PutBack},  // taken on again a title bar lower
+        {200, 100, 3ms, PlaceReport::AsPlaced},
+        {202, 118, 4ms, PlaceReport::PutBack},
+        {202, 118, 5ms, PlaceReport::PutBack},
+        {202, 118, 6ms, PlaceReport::Adopted},  // it insists: it gets its way
+        {300, 300, 1500ms, PlaceReport::Adopted},  // long after the show: the user's move
+        {300, 300, 1600ms, PlaceReport::AsPlaced},
+    };
+    for (const auto& s : steps)
+        EXPECT_EQ(kept.reported(s.x, s.y, t0 + s.at), s.expected) << s.x << "," << s.y;
+    EXPECT_EQ((std::pair{kept.x(), kept.y()}), (std::pair{300, 300}));
+    // The next show guards the place anew.
+    kept.shown(t0 + 2s);
+    EXPECT_EQ(kept.reported(302, 318, t0 + 2s + 5ms), PlaceReport::PutBack);
 }

@@ -77,4 +77,8 @@ void MascotWidget::resizeEvent(QResizeEvent* event) {
     if (onResized) onResized(event->size());
 }
 
+void MascotWidget::showEvent(QShowEvent*) {
+    if (onShown) onShown();
+}
+
 }  // namespace ruvia::platform::qt

@@ -33,6 +33,8 @@ public:
     std::function<void(QMouseEvent&)> onPress;
     std::function<void(QMouseEvent&)> onRelease;
     std::function<void(QSize)> onResized;
+    // Before the native window is mapped.
+    std::function<void()> onShown;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -40,6 +42,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QImage frame_;

@@ -8,7 +8,9 @@
 #include "platform/qt/pointer_move_loop.h"
 #include "platform/qt/scaled_screens.h"
 #include "platform/qt/screen_grab.h"
+#include "platform/qt/x11_attention_refusal.h"
 #include "platform/qt/x11_compositor.h"
+#include "platform/qt/x11_configure_watch.h"
 #include "platform/qt/x11_connection.h"
 #include "platform/qt/x11_expose_bursts.h"
 #include "platform/qt/x11_frame_put.h"
@@ -26,6 +28,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <thread>
@@ -97,6 +100,14 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
         exposeBursts_ = std::make_unique<X11ExposeBursts>(
             [this] { return static_cast<uint32_t>(widget_->windowHandle()->winId()); },
             [this] { exposed(true); });
+        // From the event loop, once Qt has taken in the new place too.
+        configureWatch_ = std::make_unique<X11ConfigureWatch>(
+            [this] { return static_cast<uint32_t>(widget_->windowHandle()->winId()); },
+            [this] { QTimer::singleShot(0, widget_.get(), [this] { placeChanged(); }); });
+        widget_->onShown = [this] { showingAgain(); };
+        attentionRefusal_ = std::make_unique<X11AttentionRefusal>(
+            x11Connection(),
+            [this] { return static_cast<uint32_t>(widget_->windowHandle()->winId()); });
     } else {
         widget_->onExpose = [this](bool anythingExposed) { exposed(anythingExposed); };
     }
@@ -142,10 +153,53 @@ PixelRect QtMascotWindow::geometry() const {
     return {g.x(), g.y(), g.width(), g.height()};
 }
 
-void QtMascotWindow::move(int x, int y) { widget_->move(x, y); }
+void QtMascotWindow::move(int x, int y) {
+    widget_->move(x, y);
+    keptPlace_.placed(x, y);
+}
+
+void QtMascotWindow::placeChanged() {
+    // The move loop places the window itself, and says where when it is done; a hidden
+    // window is put back at its next show.
+    if (moving_ || !widget_->isVisible()) return;
+    const QPoint at = placeOnServer(widget_->size()).value_or(widget_->pos());
+    if (keptPlace_.reported(at.x(), at.y(), Clock::now()) == core::PlaceReport::PutBack)
+        putBack();
+}
+
+void QtMascotWindow::showingAgain() {
+    keptPlace_.shown(Clock::now());
+    // A window manager that took her on elsewhere last time left her there when she was
+    // hidden: she is shown where she was, over what the capture read there.
+    const QPoint at = placeOnServer(widget_->size()).value_or(widget_->pos());
+    if (keptPlace_.reported(at.x(), at.y(), Clock::now()) == core::PlaceReport::PutBack)
+        putBack();
+}
+
+void QtMascotWindow::putBack() {
+    const QPoint to(keptPlace_.x(), keptPlace_.y());
+    QWindow* window = widget_->windowHandle();
+    if (window->position() != to) {
+        window->setPosition(to);
+        return;
+    }
+    // Qt takes her to be there already (after a move while hidden its idea can lag
+    // behind the server's, and stay behind): the server is told directly.
+    if (xcb_connection_t* c = x11Connection()) {
+        const QPointF device = toDevicePixels(screensNow(), QPointF(to));
+        const std::array<int32_t, 2> xy{static_cast<int32_t>(std::lround(device.x())),
+                                        static_cast<int32_t>(std::lround(device.y()))};
+        xcb_configure_window(c, static_cast<uint32_t>(window->winId()),
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, xy.data());
+        xcb_flush(c);
+    }
+}
 
 void QtMascotWindow::resize(int width, int height) {
-    widget_->resize(width, height);
+    // Her only size: window managers that tile float a window whose least and largest
+    // sizes are one, and the others offer no resizing.
+    widget_->setFixedSize(width, height);
+    keptSize_.asked(width, height);
     sizeChanged(widget_->width(), widget_->height());
 }
 
@@ -161,6 +215,12 @@ void QtMascotWindow::sizeChanged(int width, int height) {
         reportedRatio_ = ratio;
         keepLogicalSize();
         return;
+    }
+    // A size she did not ask for (a tile) is put back, never laid out.
+    switch (keptSize_.reported(width, height)) {
+        case core::SizeReport::PutBack: widget_->resize(reportedWidth_, reportedHeight_); return;
+        case core::SizeReport::LetBe: return;
+        case core::SizeReport::AsAsked: break;
     }
     reportedWidth_ = width;
     reportedHeight_ = height;
@@ -185,6 +245,7 @@ void QtMascotWindow::keepLogicalSize() {
     // through it too; the server knows where the window really is.
     if (const auto place = placeOnServer(logical)) {
         widget_->setGeometry(QRect(*place, logical));
+        keptPlace_.placed(place->x(), place->y());
         return;
     }
     widget_->resize(logical);
@@ -323,7 +384,10 @@ bool QtMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
     // Qt's own idea of the place can be an older one for a moment: the window manager's
     // notice of each move arrives late, and two moves in a row (a drop held on both
     // axes) briefly report the first. Once withdrawn, the server has them all.
-    const QPoint at = placeOnServer(widget_->size()).value_or(widget_->geometry().topLeft());
+    // Where she will be shown again: a window manager may have left her elsewhere.
+    const QPoint at = keptPlace_.known()
+                          ? QPoint(keptPlace_.x(), keptPlace_.y())
+                          : placeOnServer(widget_->size()).value_or(widget_->geometry().topLeft());
     const PixelRect area{at.x(), at.y(), width, height};
     deviceBackground_ = QImage();
     if (widget_->devicePixelRatioF() != 1.0) {
@@ -374,6 +438,7 @@ void QtMascotWindow::runMoveLoop() {
     followPointerUntilRelease(*widget_, press_->grip, QSize(reportedWidth_, reportedHeight_),
                               releases_.get(), press_->time);
     moving_ = false;
+    keptPlace_.placed(widget_->x(), widget_->y());
     if (widget_->size() != QSize(reportedWidth_, reportedHeight_)) keepLogicalSize();
     reportedRatio_ = widget_->devicePixelRatioF();
     // The release ended the move; it is neither a mouse-up nor a click of the form's.

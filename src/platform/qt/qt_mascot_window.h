@@ -3,6 +3,7 @@
 // events. Internal to the backend.
 #pragma once
 
+#include "core/kept_geometry.h"
 #include "platform/mascot_window.h"
 #include "core/expose_gate.h"
 
@@ -23,7 +24,9 @@ namespace ruvia::platform::qt {
 
 class DeactivationWatch;
 class MascotWidget;
+class X11AttentionRefusal;
 class X11Compositor;
+class X11ConfigureWatch;
 class X11ExposeBursts;
 class X11FramePut;
 class X11ReleaseWatch;
@@ -64,6 +67,9 @@ private:
     void pressed(const QMouseEvent& event);
     void released(const QMouseEvent& event);
     void sizeChanged(int width, int height);
+    void placeChanged();
+    void showingAgain();
+    void putBack();
     void keepLogicalSize();
     bool rescaledBetweenScreens(QSize size) const;
     std::optional<QPointF> deviceTopLeft() const;
@@ -90,11 +96,15 @@ private:
     DeactivationWatch& activation_;
     core::ExposeGate exposeGate_;
     std::unique_ptr<X11ExposeBursts> exposeBursts_;
+    std::unique_ptr<X11ConfigureWatch> configureWatch_;
+    std::unique_ptr<X11AttentionRefusal> attentionRefusal_;
     bool paintQueued_ = false;
     bool moving_ = false;  // in the move loop
     int reportedWidth_ = -1;
     int reportedHeight_ = -1;
     double reportedRatio_ = 1.0;
+    core::KeptSize keptSize_;
+    core::KeptPlace keptPlace_;
 
     struct Press {
         MouseButton button;

@@ -147,6 +147,7 @@ void QtMenuWindow::show(MascotWindow& owner) {
                              window_->height());
         shownBefore_ = true;
     }
+    decorateWithTitleAndCloseOnly(*window_->windowHandle());
     window_->show();
     window_->raise();
     window_->activateWindow();

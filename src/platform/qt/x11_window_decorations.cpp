@@ -1,6 +1,7 @@
 #include "platform/qt/x11_window_decorations.h"
 
 #include "platform/qt/x11_connection.h"
+#include "platform/qt/x11_reply.h"
 
 #include <QWindow>
 
@@ -10,6 +11,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace ruvia::platform::qt {
 namespace {
@@ -31,6 +35,40 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
     return result;
 }
 
+std::string windowManagerName(xcb_connection_t* connection) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    Reply<xcb_get_property_reply_t> check(xcb_get_property_reply(
+        connection,
+        xcb_get_property(connection, 0, root, atom(connection, "_NET_SUPPORTING_WM_CHECK"),
+                         XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    if (!check || xcb_get_property_value_length(check.get()) != 4) return {};
+    const xcb_window_t wm = *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
+    Reply<xcb_get_property_reply_t> name(xcb_get_property_reply(
+        connection,
+        xcb_get_property(connection, 0, wm, atom(connection, "_NET_WM_NAME"),
+                         atom(connection, "UTF8_STRING"), 0, 64),
+        nullptr));
+    if (!name) return {};
+    return {static_cast<const char*>(xcb_get_property_value(name.get())),
+            static_cast<size_t>(xcb_get_property_value_length(name.get()))};
+}
+
+// The window types, most wanted first, that give a framed window a title and a close
+// button only under the window manager of that name (its _NET_WM_NAME).
+std::vector<const char*> typesFor(std::string_view windowManager) {
+    // Mutter (GNOME Shell) and the other Metacity kin frame no toolbar, but give a dialog
+    // a title and no minimise or maximise button.
+    for (const char* kin : {"GNOME Shell", "Mutter", "Muffin", "Metacity", "Marco"})
+        if (windowManager.find(kin) != std::string_view::npos)
+            return {"_NET_WM_WINDOW_TYPE_DIALOG", "_NET_WM_WINDOW_TYPE_NORMAL"};
+    // The others frame a toolbar, and openbox offers minimise and maximise for every
+    // other type; a manager that knows no toolbar takes the utility window Qt makes of a
+    // tool window.
+    return {"_NET_WM_WINDOW_TYPE_TOOLBAR", "_NET_WM_WINDOW_TYPE_UTILITY",
+            "_NET_WM_WINDOW_TYPE_NORMAL"};
+}
+
 }  // namespace
 
 void decorateWithTitleAndCloseOnly(QWindow& window) {
@@ -46,15 +84,14 @@ void decorateWithTitleAndCloseOnly(QWindow& window) {
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, hints, hints, 32,
                             value.size(), value.data());
     }
-    // A toolbar first, for the managers that take only the type's word for it; the
-    // utility window Qt makes of a tool window for all the others.
-    const std::array<xcb_atom_t, 3> types{atom(connection, "_NET_WM_WINDOW_TYPE_TOOLBAR"),
-                                          atom(connection, "_NET_WM_WINDOW_TYPE_UTILITY"),
-                                          atom(connection, "_NET_WM_WINDOW_TYPE_NORMAL")};
     const xcb_atom_t type = atom(connection, "_NET_WM_WINDOW_TYPE");
-    if (type != XCB_ATOM_NONE)
+    if (type != XCB_ATOM_NONE) {
+        std::vector<xcb_atom_t> types;
+        for (const char* name : typesFor(windowManagerName(connection)))
+            types.push_back(atom(connection, name));
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, type, XCB_ATOM_ATOM, 32,
-                            types.size(), types.data());
+                            static_cast<uint32_t>(types.size()), types.data());
+    }
     xcb_flush(connection);
 }
 

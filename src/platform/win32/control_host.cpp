@@ -32,7 +32,8 @@ std::vector<POINT> linePixels(PixelPoint from, PixelPoint to) {
 
 }  // namespace
 
-ControlHost::ControlHost(HWND__* window, uint32_t backColor) : window_(window) {
+ControlHost::ControlHost(HWND__* window, uint32_t backColor, const MenuScale& scale)
+    : window_(window), scale_(scale) {
     setBackColor(backColor);
 }
 
@@ -50,11 +51,12 @@ void ControlHost::setBackColor(uint32_t pixel) {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
-ControlHost::Control& ControlHost::add(Kind kind, PixelRect rect, unsigned long style,
+ControlHost::Control& ControlHost::add(Kind kind, PixelRect design, unsigned long style,
                                        const wchar_t* text) {
     auto control = std::make_unique<Control>();
     control->kind = kind;
-    control->rect = rect;
+    control->design = design;
+    const PixelRect rect = control->rect = scale_.deviceRect(design);
     // Siblings clip each other, so overlapping controls show in their stacking order.
     control->hwnd = CreateWindowExW(0, L"STATIC", text,
                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, rect.x,
@@ -70,13 +72,30 @@ ControlHost::Control& ControlHost::add(Kind kind, PixelRect rect, unsigned long 
 
 void ControlHost::addPicture(PixelRect rect, const core::Image& picture, uint32_t backColor) {
     Control& c = add(Kind::Picture, rect, SS_OWNERDRAW, L"");
-    c.picture.assign(picture);
+    c.art = picture;
+    c.picture.assign(blownUp(picture, scale_.display.factor));
     recolor(c, backColor);
 }
 
 void ControlHost::addLine(PixelPoint from, PixelPoint to, uint32_t color) {
-    const std::vector<POINT> pixels = linePixels(from, to);
-    if (pixels.empty()) return;
+    Control& c = add(Kind::Line, {from.x, from.y, 1, 1}, SS_OWNERDRAW, L"");
+    c.from = from;
+    c.to = to;
+    recolor(c, color);
+    shapeLine(c);
+}
+
+// Stepped in scene pixels, each drawn as a factor x factor block, and shaped to those
+// pixels, so what lies beneath shows beside a slanting line.
+void ControlHost::shapeLine(Control& c) {
+    const int f = scale_.display.factor;
+    const std::vector<POINT> pixels =
+        linePixels({scale_.scenePixels(c.from.x), scale_.scenePixels(c.from.y)},
+                   {scale_.scenePixels(c.to.x), scale_.scenePixels(c.to.y)});
+    if (pixels.empty()) {
+        ShowWindow(c.hwnd, SW_HIDE);
+        return;
+    }
     LONG left = pixels[0].x, top = pixels[0].y, right = left, bottom = top;
     for (const POINT& p : pixels) {
         left = std::min(left, p.x);
@@ -84,18 +103,39 @@ void ControlHost::addLine(PixelPoint from, PixelPoint to, uint32_t color) {
         right = std::max(right, p.x);
         bottom = std::max(bottom, p.y);
     }
-    const PixelRect bounds{static_cast<int>(left), static_cast<int>(top),
-                           static_cast<int>(right - left + 1), static_cast<int>(bottom - top + 1)};
-    Control& c = add(Kind::Line, bounds, SS_OWNERDRAW, L"");
-    recolor(c, color);
-    // Shaped to its pixels, so what lies beneath shows beside a slanting line.
+    c.rect = {static_cast<int>(left) * f, static_cast<int>(top) * f,
+              static_cast<int>(right - left + 1) * f, static_cast<int>(bottom - top + 1) * f};
+    SetWindowPos(c.hwnd, nullptr, c.rect.x, c.rect.y, c.rect.width, c.rect.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     HRGN shape = CreateRectRgn(0, 0, 0, 0);
     for (const POINT& p : pixels) {
-        HRGN dot = CreateRectRgn(p.x - left, p.y - top, p.x - left + 1, p.y - top + 1);
+        const int x = static_cast<int>(p.x - left) * f, y = static_cast<int>(p.y - top) * f;
+        HRGN dot = CreateRectRgn(x, y, x + f, y + f);
         CombineRgn(shape, shape, dot, RGN_OR);
         DeleteObject(dot);
     }
     SetWindowRgn(c.hwnd, shape, TRUE);  // the window owns the region from here on
+}
+
+void ControlHost::place(Control& c) {
+    if (c.kind == Kind::Line) {
+        shapeLine(c);
+        return;
+    }
+    c.rect = scale_.deviceRect(c.design);
+    SetWindowPos(c.hwnd, nullptr, c.rect.x, c.rect.y, c.rect.width, c.rect.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (c.kind == Kind::Picture) c.picture.assign(blownUp(c.art, scale_.display.factor));
+}
+
+void ControlHost::setScale(const MenuScale& scale, HFONT__* font) {
+    scale_ = scale;
+    for (auto& c : controls_) {
+        place(*c);
+        if (c->kind == Kind::Label && font != nullptr)
+            SendMessageW(c->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 LabelId ControlHost::addLabel(PixelRect rect, const std::string& utf8, uint32_t fore,

@@ -2,6 +2,7 @@
 
 #include "platform/win32/activation_relay.h"
 #include "platform/win32/control_host.h"
+#include "platform/win32/display_scale.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_mascot_window.h"
 
@@ -17,15 +18,43 @@ constexpr UINT kDeactivated = WM_APP + 1;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 
-// The font the user reads dialogs in; the stock GUI font when it cannot be had.
-HFONT messageFont() {
+// Looked up at run time, as in display_scale.cpp: Windows 10 has them, older ones not.
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+
+template <typename Fn>
+Fn user32Function(const char* name) {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 != nullptr
+               ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
+               : nullptr;
+}
+
+int systemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+// The font the user reads dialogs in, at the monitor's dpi; none (the stock font) when
+// it cannot be had.
+HFONT messageFont(int dpi) {
+    static const auto forDpi =
+        user32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        if (HFONT font = CreateFontIndirectW(&metrics.lfMessageFont)) return font;
-    }
-    return nullptr;
+    if (forDpi != nullptr &&
+        forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi)))
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    // The system's metrics are for its own dpi.
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return nullptr;
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi());
+    return CreateFontIndirectW(&metrics.lfMessageFont);
 }
+
+int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 bool belongsToThisProgram(HWND hwnd) {
     DWORD process = 0;
@@ -38,7 +67,7 @@ bool belongsToThisProgram(HWND hwnd) {
 // The sunken panel: a child window of its own whose messages its controls share.
 class Win32MenuWindow::Panel final : private MessageHandler {
 public:
-    Panel(HWND parent, PixelRect rect, uint32_t backColor) {
+    Panel(HWND parent, PixelRect rect, uint32_t backColor, const MenuScale& scale) {
         hwnd_ = createHandledWindow({.className = L"RuviaMenuPanel",
                                      .style = WS_CHILD | WS_VISIBLE,
                                      .exStyle = WS_EX_CLIENTEDGE,
@@ -48,7 +77,7 @@ public:
                                      .height = rect.height,
                                      .parent = parent},
                                     *this);
-        host = std::make_unique<ControlHost>(hwnd_, backColor);
+        host = std::make_unique<ControlHost>(hwnd_, backColor, scale);
     }
     ~Panel() {
         host.reset();
@@ -58,6 +87,7 @@ public:
     Panel& operator=(const Panel&) = delete;
 
     std::unique_ptr<ControlHost> host;
+    HWND handle() const { return hwnd_; }
 
 private:
     MessageResult onMessage(HWND hwnd, unsigned message, WParam wParam, LParam lParam) override {
@@ -69,9 +99,9 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-Win32MenuWindow::Win32MenuWindow(const Toolkit& colors, ActivationRelay& activation,
+Win32MenuWindow::Win32MenuWindow(const Toolkit& toolkit, ActivationRelay& activation,
                                  HICON__* icon)
-    : colors_(colors), activation_(activation), font_(messageFont()) {
+    : colors_(toolkit), activation_(activation) {
     window_ = createHandledWindow({.className = L"RuviaMenuWindow",
                                    .style = kStyle,
                                    .exStyle = kExStyle,
@@ -79,7 +109,11 @@ Win32MenuWindow::Win32MenuWindow(const Toolkit& colors, ActivationRelay& activat
                                    .height = 100,
                                    .icon = icon},
                                   *this);
-    windowHost_ = std::make_unique<ControlHost>(window_, colors_.resolveColor(systemColor(COLOR_BTNFACE)));
+    // Until its first show puts it on its owner's monitor: where the system made it.
+    scale_ = {toolkit.twipsPerPixel(), displayScaleFor(dpiOfWindow(window_))};
+    font_ = messageFont(scale_.display.dpi);
+    windowHost_ = std::make_unique<ControlHost>(
+        window_, colors_.resolveColor(systemColor(COLOR_BTNFACE)), scale_);
     connect(*windowHost_);
     // Before the press goes on to the mascot's handlers, which may show the menu again.
     activation_.watch(this, [this] {
@@ -116,16 +150,44 @@ void Win32MenuWindow::setTitle(const std::string& utf8) {
 }
 
 void Win32MenuWindow::setInnerSize(int width, int height) {
-    RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
+    innerDesign_ = {0, 0, width, height};
+    applyInnerSize();
+}
+
+void Win32MenuWindow::applyInnerSize() {
+    static const auto forDpi =
+        user32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+    RECT r{0, 0, scale_.devicePixels(innerDesign_.width), scale_.devicePixels(innerDesign_.height)};
+    // The frame and title as the system draws them at the monitor's dpi.
+    if (forDpi == nullptr ||
+        !forDpi(&r, kStyle, FALSE, kExStyle, static_cast<UINT>(scale_.display.dpi)))
+        AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
     SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32MenuWindow::addPanel(PixelRect rect, OleColor backColor) {
     if (panel_) throw std::logic_error("the menu window has one panel");
-    panel_ = std::make_unique<Panel>(window_, rect, colors_.resolveColor(backColor));
+    panelDesign_ = rect;
+    panel_ = std::make_unique<Panel>(window_, scale_.deviceRect(rect),
+                                     colors_.resolveColor(backColor), scale_);
     connect(*panel_->host);
+}
+
+void Win32MenuWindow::rescale(core::DisplayScale display) {
+    if (display == scale_.display) return;
+    scale_.display = display;
+    HFONT font = messageFont(display.dpi);
+    applyInnerSize();
+    if (panel_) {
+        const PixelRect r = scale_.deviceRect(panelDesign_);
+        SetWindowPos(panel_->handle(), nullptr, r.x, r.y, r.width, r.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        panel_->host->setScale(scale_, font);
+    }
+    windowHost_->setScale(scale_, font);
+    if (font_ != nullptr) DeleteObject(font_);
+    font_ = font;
 }
 
 void Win32MenuWindow::addPicture(PixelRect rect, const core::Image& picture, OleColor backColor) {
@@ -163,14 +225,23 @@ void Win32MenuWindow::setLabelColors(LabelId id, OleColor fore, OleColor back) {
 
 void Win32MenuWindow::show(MascotWindow& owner) {
     if (auto* mascot = dynamic_cast<Win32MascotWindow*>(&owner)) {
+        owner_ = mascot;
         // Owned: the menu stays above the mascot, topmost or not.
         const auto ownerHandle = reinterpret_cast<LONG_PTR>(mascot->hwnd());
         if (GetWindowLongPtrW(window_, GWLP_HWNDPARENT) != ownerHandle)
             SetWindowLongPtrW(window_, GWLP_HWNDPARENT, ownerHandle);
     }
     if (!shownBefore_) {
-        const PixelRect o = owner.geometry();
-        const PixelRect m = geometry();
+        // On its owner's monitor, at that monitor's scale, centred over the owner; in
+        // device pixels, whatever the toolkit's pixels are.
+        PixelRect o = owner.geometry();
+        if (owner_ != nullptr) {
+            RECT r{};
+            GetWindowRect(owner_->hwnd(), &r);
+            o = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+        }
+        rescale(displayScaleFor(owner_ != nullptr ? dpiOfWindow(owner_->hwnd()) : dpiAt(o)));
+        const PixelRect m = deviceRect();
         SetWindowPos(window_, nullptr, o.x + (o.width - m.width) / 2,
                      o.y + (o.height - m.height) / 2, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -184,14 +255,26 @@ void Win32MenuWindow::hide() { ShowWindow(window_, SW_HIDE); }
 
 bool Win32MenuWindow::isVisible() const { return IsWindowVisible(window_) != FALSE; }
 
-PixelRect Win32MenuWindow::geometry() const {
+PixelRect Win32MenuWindow::deviceRect() const {
     RECT r{};
     GetWindowRect(window_, &r);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
+// The toolkit's pixels are the scene pixels of the mascot's monitor.
+int Win32MenuWindow::ownerFactor() const {
+    return owner_ != nullptr ? owner_->scale().factor : 1;
+}
+
+PixelRect Win32MenuWindow::geometry() const {
+    const PixelRect d = deviceRect();
+    const int f = ownerFactor();
+    return {floorDiv(d.x, f), floorDiv(d.y, f), d.width / f, d.height / f};
+}
+
 void Win32MenuWindow::move(int x, int y) {
-    SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int f = ownerFactor();
+    SetWindowPos(window_, nullptr, x * f, y * f, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32MenuWindow::raiseDeactivate() {
@@ -217,6 +300,15 @@ MessageResult Win32MenuWindow::onMessage(HWND hwnd, unsigned message, WParam wPa
         // close reaches the mascot's window too, and that one ends the program.
         hide();
         return 0;
+    case WM_DPICHANGED: {
+        // Dragged onto a monitor of another scale: laid out for it, where the system
+        // suggests.
+        rescale(displayScaleFor(HIWORD(wParam)));
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     default: {
         MessageResult result = 0;
         if (windowHost_ && windowHost_->handle(message, wParam, lParam, result)) return result;

@@ -1,0 +1,80 @@
+#include "platform/qt/x11_attention_refusal.h"
+
+#include "platform/qt/x11_reply.h"
+
+#include <QCoreApplication>
+
+#include <xcb/xcb.h>
+
+#include <cstring>
+
+namespace ruvia::platform::qt {
+namespace {
+
+constexpr uint32_t kStateRemove = 0;   // _NET_WM_STATE_REMOVE
+constexpr uint32_t kFromProgram = 1;   // the source indication of an application
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+}  // namespace
+
+X11AttentionRefusal::X11AttentionRefusal(xcb_connection_t* connection,
+                                         std::function<uint32_t()> window)
+    : connection_(connection),
+      window_(std::move(window)),
+      root_(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root),
+      wmState_(atom(connection, "_NET_WM_STATE")),
+      demandsAttention_(atom(connection, "_NET_WM_STATE_DEMANDS_ATTENTION")) {
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+X11AttentionRefusal::~X11AttentionRefusal() {
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+bool X11AttentionRefusal::nativeEventFilter(const QByteArray& eventType, void* message,
+                                            qintptr*) {
+    if (eventType != "xcb_generic_event_t" || wmState_ == XCB_ATOM_NONE) return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
+    const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    if (notify->atom != wmState_ || notify->state != XCB_PROPERTY_NEW_VALUE) return false;
+    const uint32_t window = window_();
+    if (notify->window == window && demandsAttention(window)) withdraw(window);
+    return false;  // Qt keeps track of the window's state too
+}
+
+bool X11AttentionRefusal::demandsAttention(uint32_t window) const {
+    Reply<xcb_get_property_reply_t> state(xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, window, wmState_, XCB_ATOM_ATOM, 0, 32),
+        nullptr));
+    if (!state || state->format != 32) return false;
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(state.get()));
+    const int count = xcb_get_property_value_length(state.get()) / 4;
+    for (int i = 0; i < count; ++i)
+        if (atoms[i] == demandsAttention_) return true;
+    return false;
+}
+
+void X11AttentionRefusal::withdraw(uint32_t window) const {
+    // The state of a managed window is the window manager's to change; a client asks.
+    xcb_client_message_event_t ask{};
+    ask.response_type = XCB_CLIENT_MESSAGE;
+    ask.format = 32;
+    ask.window = window;
+    ask.type = wmState_;
+    ask.data.data32[0] = kStateRemove;
+    ask.data.data32[1] = demandsAttention_;
+    ask.data.data32[3] = kFromProgram;
+    xcb_send_event(connection_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ask));
+    xcb_flush(connection_);
+}
+
+}  // namespace ruvia::platform::qt
