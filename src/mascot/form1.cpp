@@ -31,11 +31,17 @@ Form1::Form1(platform::Toolkit& toolkit, settings::SettingsPath settingsFile,
 
     window_->events.resize = [this] { Form_Resize(); };
     window_->events.paint = [this] { Form_Paint(); };
-    window_->events.mouseDown = [this](platform::MouseButton b, platform::PixelPoint at) {
+    window_->events.mouseDown = [this](platform::MouseButton b, platform::PixelPoint at,
+                                       platform::PixelPoint onScreen) {
+        clickRule_.pressed(static_cast<int>(b), onScreen.x, onScreen.y);
         onMouseDown(b, at);
     };
-    window_->events.click = [this](platform::MouseButton b, platform::PixelPoint at) {
-        onClick(b, at);
+    window_->events.mouseUp = [this](platform::MouseButton b, platform::PixelPoint at,
+                                     platform::PixelPoint onScreen) {
+        const platform::PixelRect g = window_->geometry();
+        const bool over = at.x >= 0 && at.y >= 0 && at.x < g.width && at.y < g.height;
+        if (clickRule_.released(static_cast<int>(b), onScreen.x, onScreen.y, over))
+            onClick(b, at);
     };
     toolkit_.events.screensChanged = [this] { onScreensChanged(); };
     toolkit_.events.endAsked = [this] { onEndAsked(); };

@@ -2,6 +2,7 @@
 // character hangs on a string from a push-pin and swings.
 #pragma once
 
+#include "core/click_rule.h"
 #include "core/image.h"
 #include "core/swing.h"
 #include "mascot/form1_design.h"
@@ -110,6 +111,7 @@ private:
     std::unique_ptr<platform::MascotWindow> window_;
     std::unique_ptr<menu::Form2> form2_;  // created on its first showing
     float sceneScaleWidth_ = 0.0f;  // the window's ScaleWidth as last set by the layout
+    core::ClickRule clickRule_;
     bool capturing_ = false;
     bool running_ = false;   // past the one-instance check of Form_Load
     bool dragging_ = false;  // in the pin's move loop: the drop holds her itself

@@ -16,6 +16,7 @@ void Form1::ImgPin1_MouseDown(int16_t Button) {
     Timer1->setInterval(0);
     dragging_ = true;
     window_->runMoveLoop();
+    clickRule_.forget();
     toolkit_.doEvents();
     dragging_ = false;
     holdInsideScreen();

@@ -24,11 +24,11 @@ struct MascotWindowEvents {
     std::function<void()> paint;
     // The window's size changed; may be raised from inside resize() itself.
     std::function<void()> resize;
-    // Mouse events, positions in scene pixels from the window's top-left corner.
-    std::function<void(MouseButton, PixelPoint)> mouseDown;
-    std::function<void(MouseButton, PixelPoint)> mouseUp;
-    // A press and release of the same button without a drag in between.
-    std::function<void(MouseButton, PixelPoint)> click;
+    // A button went down or came up: where in the scene (pixels from the window's
+    // top-left corner) and where on the screen. What makes a click is the form's to
+    // say. The release that ends a move loop is not reported.
+    std::function<void(MouseButton, PixelPoint scene, PixelPoint screen)> mouseDown;
+    std::function<void(MouseButton, PixelPoint scene, PixelPoint screen)> mouseUp;
 };
 
 class MascotWindow {

@@ -44,8 +44,6 @@ constexpr std::chrono::milliseconds kWithdrawTimeout{200};
 constexpr int kKeptFramesToLearn = 2;
 // Time for the windows beneath to repaint what the mascot uncovered.
 constexpr std::chrono::milliseconds kRepaintAllowance{5};
-// How far the pointer may travel between press and release for a click.
-constexpr int kClickSlop = 4;
 // Without XFixes, how often to look whether a compositor has started or stopped.
 constexpr std::chrono::milliseconds kCompositorCheckInterval{1000};
 
@@ -476,21 +474,15 @@ void QtMascotWindow::pressed(const QMouseEvent& event) {
     const QPoint global = event.globalPosition().toPoint();
     press_ = Press{*button, global.x(), global.y(), event.position(),
                    static_cast<uint32_t>(event.timestamp())};
-    if (events.mouseDown) events.mouseDown(*button, scenePoint(event));
+    if (events.mouseDown) events.mouseDown(*button, scenePoint(event), {global.x(), global.y()});
 }
 
 void QtMascotWindow::released(const QMouseEvent& event) {
     const auto button = toMouseButton(event.button());
     if (!button) return;
-    const PixelPoint at = scenePoint(event);
     const QPoint global = event.globalPosition().toPoint();
-    const bool clicked = press_ && press_->button == *button &&
-                         (global - QPoint(press_->globalX, press_->globalY)).manhattanLength() <=
-                             kClickSlop &&
-                         widget_->rect().contains(event.position().toPoint());
     press_.reset();
-    if (events.mouseUp) events.mouseUp(*button, at);
-    if (clicked && events.click) events.click(*button, at);
+    if (events.mouseUp) events.mouseUp(*button, scenePoint(event), {global.x(), global.y()});
 }
 
 }  // namespace ruvia::platform::qt

@@ -88,12 +88,12 @@ void SimDesktop::drag(platform::PixelPoint from, platform::PixelPoint to, platfo
     dragging_ = true;
     dragOffset_ = {to.x - from.x, to.y - from.y};
     const platform::PixelRect before = w->rect;
-    w->mousePress({from.x - before.x, from.y - before.y}, b);
+    w->mousePress({from.x - before.x, from.y - before.y}, from, b);
     const bool followedByMoveLoop = !dragging_;
     dragging_ = false;
     // After a move loop the release has been consumed by it, as the window system does.
     if (!followedByMoveLoop)
-        w->mouseRelease({to.x - w->rect.x, to.y - w->rect.y}, b, from == to);
+        w->mouseRelease({to.x - w->rect.x, to.y - w->rect.y}, to, b);
 }
 
 void SimDesktop::moveMouse(platform::PixelPoint to) {

@@ -106,8 +106,10 @@ public:
     bool topMost = false;
     std::string name;
     virtual void render(core::Image& screen) const = 0;
-    virtual void mousePress(platform::PixelPoint local, platform::MouseButton b) = 0;
-    virtual void mouseRelease(platform::PixelPoint local, platform::MouseButton b, bool clicked) = 0;
+    virtual void mousePress(platform::PixelPoint local, platform::PixelPoint onScreen,
+                            platform::MouseButton b) = 0;
+    virtual void mouseRelease(platform::PixelPoint local, platform::PixelPoint onScreen,
+                              platform::MouseButton b) = 0;
     virtual void mouseMove(platform::PixelPoint local) { (void)local; }
     virtual void paintRequested() {}
     virtual void deactivated() {}

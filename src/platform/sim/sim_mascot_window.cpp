@@ -79,14 +79,14 @@ void SimMascotWindow::render(core::Image& screen) const {
                 screen.at(rect.x + x, rect.y + y) = frame_.at(x, y);
 }
 
-void SimMascotWindow::mousePress(platform::PixelPoint local, platform::MouseButton b) {
-    if (events.mouseDown) events.mouseDown(b, local);
+void SimMascotWindow::mousePress(platform::PixelPoint local, platform::PixelPoint onScreen,
+                                 platform::MouseButton b) {
+    if (events.mouseDown) events.mouseDown(b, local, onScreen);
 }
 
-void SimMascotWindow::mouseRelease(platform::PixelPoint local, platform::MouseButton b,
-                                   bool clicked) {
-    if (events.mouseUp) events.mouseUp(b, local);
-    if (clicked && events.click) events.click(b, local);
+void SimMascotWindow::mouseRelease(platform::PixelPoint local, platform::PixelPoint onScreen,
+                                   platform::MouseButton b) {
+    if (events.mouseUp) events.mouseUp(b, local, onScreen);
 }
 
 void SimMascotWindow::paintRequested() {

@@ -32,8 +32,10 @@ public:
     std::function<void()> duringMoveLoop;  // runs while the user is moving the window
 
     void render(core::Image& screen) const override;
-    void mousePress(platform::PixelPoint local, platform::MouseButton b) override;
-    void mouseRelease(platform::PixelPoint local, platform::MouseButton b, bool clicked) override;
+    void mousePress(platform::PixelPoint local, platform::PixelPoint onScreen,
+                    platform::MouseButton b) override;
+    void mouseRelease(platform::PixelPoint local, platform::PixelPoint onScreen,
+                      platform::MouseButton b) override;
     void paintRequested() override;
 
 private:

@@ -100,7 +100,8 @@ void SimMenuWindow::render(core::Image& screen) const {
         }
 }
 
-void SimMenuWindow::mousePress(platform::PixelPoint local, platform::MouseButton b) {
+void SimMenuWindow::mousePress(platform::PixelPoint local, platform::PixelPoint,
+                               platform::MouseButton b) {
     desktop_.activeWindow = this;
     const int l = labelAt(local);
     if (l >= 0 && events.labelMouseDown) events.labelMouseDown(l, b);

@@ -44,8 +44,9 @@ public:
     platform::PixelPoint labelCentre(platform::LabelId id) const;
 
     void render(core::Image& screen) const override;
-    void mousePress(platform::PixelPoint local, platform::MouseButton b) override;
-    void mouseRelease(platform::PixelPoint, platform::MouseButton, bool) override {}
+    void mousePress(platform::PixelPoint local, platform::PixelPoint onScreen,
+                    platform::MouseButton b) override;
+    void mouseRelease(platform::PixelPoint, platform::PixelPoint, platform::MouseButton) override {}
     void mouseMove(platform::PixelPoint local) override;
     void deactivated() override;
 

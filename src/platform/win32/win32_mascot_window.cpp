@@ -26,8 +26,6 @@ constexpr std::chrono::milliseconds kShowPaintWindow{500};
 // and openbox, reading at once copied something else in 5 of 30 captures; after 15 ms,
 // in none of 60 (the window then stays hidden about 22 ms in all).
 constexpr DWORD kRepaintAllowanceMs = 15;
-// How far the pointer may travel between press and release for a click.
-constexpr int kClickSlop = 4;
 // How long a move's last place may take to arrive; longer only where the window manager
 // did not put the window where the pointer let go (held at a screen edge).
 constexpr std::chrono::milliseconds kMoveSettleTime{250};
@@ -307,6 +305,7 @@ void Win32MascotWindow::runMoveLoop() {
     inMoveLoop_ = false;
     // The release ended the move; it is neither a mouse-up nor a click of the form's.
     press_.reset();
+    clicks_.forget();
     const POINT releasedAt = cursorPosition();
     waitUntilAt(before.x + releasedAt.x - pressedAt.x, before.y + releasedAt.y - pressedAt.y);
     // Where the user put it is the program's place from now on.
@@ -438,19 +437,16 @@ void Win32MascotWindow::pressed(MouseButton button, LParam lParam) {
     activation_.mascotPressed();
     const POINT at = screenPoint(hwnd_, lParam);
     press_ = Press{button, at.x, at.y};
-    if (events.mouseDown) events.mouseDown(button, scenePoint(lParam));
+    clicks_.pressed(static_cast<int>(button), at.x, at.y);
+    if (events.mouseDown) events.mouseDown(button, scenePoint(lParam), {at.x, at.y});
 }
 
 void Win32MascotWindow::released(MouseButton button, LParam lParam) {
     if (inMoveLoop_) return;
     const POINT at = screenPoint(hwnd_, lParam);
-    const bool clicked = press_ && press_->button == button &&
-                         std::abs(at.x - press_->screenX) + std::abs(at.y - press_->screenY) <=
-                             kClickSlop;
-    press_.reset();
-    const PixelPoint local = scenePoint(lParam);
-    if (events.mouseUp) events.mouseUp(button, local);
-    if (clicked && events.click) events.click(button, local);
+    // The form's own rule, for the repaint below: the form decides its clicks itself.
+    const bool clicked = clicks_.released(static_cast<int>(button), at.x, at.y, true);
+    if (events.mouseUp) events.mouseUp(button, scenePoint(lParam), {at.x, at.y});
     // A window manager raises a window that is clicked, and where the system repaints
     // windows from copies of its own (Wine, DWM) nothing says what the raise uncovered:
     // what lies behind may have changed, so the click counts as a repaint request.

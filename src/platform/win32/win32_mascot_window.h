@@ -8,6 +8,7 @@
 // window manager (Wine's, under load) put it back there.
 #pragma once
 
+#include "core/click_rule.h"
 #include "platform/mascot_window.h"
 #include "platform/win32/dib_surface.h"
 #include "platform/win32/display_scale.h"
@@ -96,6 +97,7 @@ private:
         int screenY;
     };
     std::optional<Press> press_;
+    core::ClickRule clicks_;
 };
 
 }  // namespace ruvia::platform::win32
