@@ -12,6 +12,7 @@
 #include "platform/qt/x11_connection.h"
 #include "platform/qt/x11_expose_bursts.h"
 #include "platform/qt/x11_frame_put.h"
+#include "platform/qt/x11_press_keeper.h"
 #include "platform/qt/x11_reply.h"
 #include "platform/qt/x11_withdraw_wait.h"
 
@@ -76,6 +77,7 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
             check->start(kCompositorCheckInterval);
         }
         framePut_ = std::make_unique<X11FramePut>(connection);
+        pressKeeper_ = X11PressKeeper::open(connection);
     }
     widget_->currentFrame = [this] { return frameToPaint(); };
     if (onWayland()) {
@@ -217,6 +219,9 @@ std::optional<QPointF> QtMascotWindow::deviceTopLeft() const {
 
 void QtMascotWindow::show() {
     if (widget_->isVisible()) return;
+    // A press made while she was away: one meant for another window goes there now, one
+    // meant for her once she is back and the capture is over.
+    if (pressKeeper_) pressKeeper_->passOn(*widget_, owned_);
     exposeGate_.shown(Clock::now());
     forbidShadow();
     widget_->show();
@@ -240,6 +245,7 @@ void QtMascotWindow::show() {
 
 void QtMascotWindow::hide() {
     if (!widget_->isVisible()) return;
+    if (pressKeeper_) pressKeeper_->keep();
     hiddenSince_ = Clock::now();
     widget_->hide();
     offScreenPending_ = true;

@@ -26,6 +26,7 @@ class MascotWidget;
 class X11Compositor;
 class X11ExposeBursts;
 class X11FramePut;
+class X11PressKeeper;
 
 class QtMascotWindow : public MascotWindow {
 public:
@@ -84,6 +85,7 @@ private:
     QImage deviceBackground_;
     core::Image shown_;                         // the last presented frame
     std::unique_ptr<X11FramePut> framePut_;     // on X11 only
+    std::unique_ptr<X11PressKeeper> pressKeeper_;  // on X11 only
     std::vector<QPointer<QWidget>> owned_;
     DeactivationWatch& activation_;
     ExposeGate exposeGate_;
