@@ -53,7 +53,7 @@ class DragTest(MascotCase):
 
     def test_drag_moves_the_window_by_the_pointers_offset_and_captures_there(self):
         program = self.start_mascot()
-        window = self.mascot_window(program)
+        window = self.mascot_after_startup(program)
         self.settled_rect(window)
         corner = self.drag_pin(window, (300 + PIN_GRIP[0], 300 + PIN_GRIP[1]))
         self.assertEqual(corner, (300, 300))
@@ -71,7 +71,7 @@ class DragTest(MascotCase):
     def test_drops_past_each_edge_are_held_inside_the_screen(self):
         width, height = WINDOW_SIZE
         program = self.start_mascot()
-        window = self.mascot_window(program)
+        window = self.mascot_after_startup(program)
         self.settled_rect(window)
         # Pointer targets on the screen whose grip puts the window partly off it.
         top_left_grip, bottom_right_grip = (68, 14), (55, 1)
@@ -94,7 +94,7 @@ class DragTest(MascotCase):
         """From the button's release to the window showing, at its new place, the new
         background and the pin: what the user waits for after a drop."""
         program = self.start_mascot()
-        window = self.mascot_window(program)
+        window = self.mascot_after_startup(program)
         rect = self.settled_rect(window)
         watcher = self.desktop.watch_root()
         self.addCleanup(watcher.stop)
@@ -151,7 +151,7 @@ class MenuTest(MascotCase):
 
     def test_right_click_on_the_pin_opens_the_menu_centred_over_the_mascot(self):
         program = self.start_mascot()
-        mascot = self.mascot_window(program)
+        mascot = self.mascot_after_startup(program)
         mascot_rect = self.settled_rect(mascot)
         menu, inner = self.open_menu(program)
 
@@ -207,7 +207,7 @@ class MenuTest(MascotCase):
 
     def test_the_item_under_the_pointer_is_highlighted(self):
         program = self.start_mascot()
-        self.mascot_window(program)
+        self.mascot_after_startup(program)
         _, inner = self.open_menu(program)
 
         def dark(item: tuple[int, int]) -> bool:
@@ -224,7 +224,7 @@ class MenuTest(MascotCase):
 
     def test_always_on_top_switch_sets_and_clears_the_state(self):
         program = self.start_mascot()
-        rect = self.settled_rect(self.mascot_window(program))
+        rect = self.settled_rect(self.mascot_after_startup(program))
         menu, first = self.open_menu(program)
         self.click_item(first, MENU_ITEM_ALWAYS_ON_TOP)
         self.wait_hidden(menu)
@@ -261,7 +261,7 @@ class MenuTest(MascotCase):
 
     def test_a_click_on_the_mascot_hides_the_menu(self):
         program = self.start_mascot()
-        rect = self.settled_rect(self.mascot_window(program))
+        rect = self.settled_rect(self.mascot_after_startup(program))
         menu, _ = self.open_menu(program)
         # The menu covers the middle of the mascot; its lowest rows stay in sight.
         below = self.desktop.frame_of(menu).rect.bottom + 2
@@ -273,7 +273,7 @@ class MenuTest(MascotCase):
 
     def test_exit_saves_the_place_in_twips_and_the_next_start_comes_back_there(self):
         program = self.start_mascot()
-        window = self.mascot_window(program)
+        window = self.mascot_after_startup(program)
         rect = self.settled_rect(window)
         self.desktop.drag((rect.x + PIN_GRIP[0], rect.y + PIN_GRIP[1]),
                           (200 + PIN_GRIP[0], 310 + PIN_GRIP[1]))
@@ -299,7 +299,7 @@ class MenuTest(MascotCase):
         for args, saved in cases:
             with self.subTest(args=args):
                 program = self.start_mascot(*args, XDG_CONFIG_HOME=str(config))
-                self.settled_rect(self.mascot_window(program))
+                self.settled_rect(self.mascot_after_startup(program))
                 self.assertFalse(saved.exists())
                 if saved == in_config:
                     self.assertFalse(in_config.parent.exists(), "made before the first exit")
@@ -327,7 +327,7 @@ class MenuTest(MascotCase):
         for name, spoil, reason in cases:
             with self.subTest(name):
                 program = self.start_mascot()
-                self.mascot_window(program)
+                self.mascot_after_startup(program)
                 full_path = str(program.cwd.resolve() / SETTINGS_FILE)
                 _, inner = self.open_menu(program)
                 spoil(program.cwd)
