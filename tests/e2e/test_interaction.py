@@ -259,6 +259,56 @@ class MenuTest(MascotCase):
         self.desktop.raise_window(other_window)
         dt.wait_until(lambda: magenta_share() > 0.5, 3, "the raised window over the mascot")
 
+    def test_right_clicks_on_the_pin_while_a_capture_hides_her_open_the_menu(self):
+        """A press in the few milliseconds a capture keeps her off the screen is hers all
+        the same: every right-click on the pin then opens the menu, and none reaches the
+        window beneath her; a click beside her still reaches the window there. A window
+        passing over her sets each capture off; the click comes once the window beneath
+        is what the pin's point shows."""
+        targets = (["pin"] * 4 + ["aside"]) * 5
+        pin_clicks, aside_clicks = targets.count("pin"), targets.count("aside")
+        place = self.expected_rect(*DESIGN_POSITION)
+        xc = self.desktop.xclient()
+        beneath = xc.create_cover(place, (0, 96, 160))
+        aside = xc.create_cover(dt.Rect(place.x - 120, place.y, 100, 60), (0, 160, 64))
+        for window in (beneath, aside):
+            xc.count_presses(window)
+            xc.map_raised(window)
+        xc.lower(beneath)  # openbox keeps her frame below windows it does not manage
+        passer = xc.create_cover(dt.Rect(place.x, place.y + 100, place.width, 30), (250, 200, 0))
+        program = self.start_mascot()
+        rect = self.settled_rect(self.mascot_after_startup(program))
+        self.assertEqual(rect, place)
+        pin = (rect.x + PIN_GRIP[0], rect.y + PIN_GRIP[1])
+        beside = (place.x - 70, place.y + 30)
+        opened = 0
+        for target in targets:
+            xc.move_pointer(*(pin if target == "pin" else beside))
+            xc.map_raised(passer)
+            xc.unmap(passer)
+            dt.wait_until(lambda: xc.top_level_at(*pin) == beneath, 3,
+                          "her capture to uncover the window beneath", interval=0.0005)
+            xc.button(1 if target == "aside" else 3, True)
+            xc.button(1 if target == "aside" else 3, False)
+            # One click a capture: a second one would come after the first had let go.
+            dt.wait_until(lambda: xc.top_level_at(*pin) != beneath, 3, "her back on the screen")
+            if target == "aside":
+                continue
+            try:
+                menu = self.desktop.wait_window(timeout=2, pid=program.pid, name=MENU_TITLE)
+            except TimeoutError:
+                continue
+            opened += 1
+            below = self.desktop.frame_of(menu).rect.bottom + 2
+            self.desktop.click(rect.x + 5, below)
+            self.wait_hidden(menu)
+        lost, beside_got = xc.presses(beneath), xc.presses(aside)
+        print(f"\nright-clicks on the pin while a capture hides her: {opened} of "
+              f"{pin_clicks} opened the menu, {lost} reached the window beneath; "
+              f"{beside_got} of {aside_clicks} clicks beside her reached the window there",
+              file=sys.stderr)
+        self.assertEqual((opened, lost, beside_got), (pin_clicks, 0, aside_clicks))
+
     def test_a_click_on_the_mascot_hides_the_menu(self):
         program = self.start_mascot()
         rect = self.settled_rect(self.mascot_after_startup(program))
