@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <optional>
+#include <thread>
 
 namespace ruvia::platform::qt {
 namespace {
@@ -22,6 +23,31 @@ constexpr std::chrono::milliseconds kLongestHold{600};
 
 void roundTrip(xcb_connection_t* c) {
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
+// A window manager that sees presses on its windows first (openbox, to raise them) holds
+// the pointer until it gives the press on, a few milliseconds later; a press just before
+// the hide still reaches her while she is there if the hide waits this long for it.
+constexpr std::chrono::milliseconds kOtherGrabWait{10};
+
+// A synchronous grab of the pointer on the root: the next press or release, once allowed,
+// stops there until this connection lets it go.
+bool grabRoot(xcb_connection_t* c, xcb_window_t root) {
+    constexpr uint16_t kButtons = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE;
+    const auto deadline = std::chrono::steady_clock::now() + kOtherGrabWait;
+    for (;;) {
+        Reply<xcb_grab_pointer_reply_t> grab(xcb_grab_pointer_reply(
+            c,
+            xcb_grab_pointer(c, 0, root, kButtons, XCB_GRAB_MODE_SYNC, XCB_GRAB_MODE_ASYNC,
+                             XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+            nullptr));
+        if (grab && grab->status == XCB_GRAB_STATUS_SUCCESS) return true;
+        // A button held down over another window holds it longer; then nothing is kept.
+        if (!grab || grab->status != XCB_GRAB_STATUS_ALREADY_GRABBED ||
+            std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
 }
 
 // A window with its border, in the root's coordinates (device pixels).
@@ -78,13 +104,7 @@ void X11PressKeeper::keep() {
     // Qt's requests first, so that the end of its own grab after a drag is not seen by
     // the server after this one's start.
     roundTrip(qt_);
-    constexpr uint16_t kButtons = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE;
-    Reply<xcb_grab_pointer_reply_t> grab(xcb_grab_pointer_reply(
-        own_,
-        xcb_grab_pointer(own_, 0, root_, kButtons, XCB_GRAB_MODE_SYNC, XCB_GRAB_MODE_ASYNC,
-                         XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
-        nullptr));
-    if (!grab || grab->status != XCB_GRAB_STATUS_SUCCESS) return;
+    if (!grabRoot(own_, root_)) return;
     // A press of an earlier hold that was never looked at is no press of this one.
     takeHeldPress();
     // The pointer moves freely until the next press or release; the server holds that
