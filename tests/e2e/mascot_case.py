@@ -194,6 +194,32 @@ class MascotCase(unittest.TestCase):
         self.assertEqual(len(found), 1, f"expected one window, found {found}")
         return found[0]
 
+    def mascot_after_startup(self, program: dt.Program, quiet: float = 0.5,
+                             timeout: float = 15) -> int:
+        """The program's one visible window once the captures of its start are over. Each
+        hides the window for a few milliseconds, and a press meanwhile is the program's
+        to keep: a test that clicks soon after a start should not lean on that. Over
+        when the window has stayed on the screen for `quiet` seconds, with every hide and
+        show seen on the root as it happened."""
+        window = self.mascot_window(program)
+        watcher = self.desktop.watch_root()
+        try:
+            listening = time.monotonic()
+            frames = {self.desktop.frame_of(window).id}
+
+            def calm() -> bool:
+                holders = watcher.holders(window) | frames
+                changes = [e.time for e in watcher.events(windows=holders)
+                           if e.kind in ("MapNotify", "UnmapNotify", "ReparentNotify")]
+                return (time.monotonic() - max(changes, default=listening) >= quiet
+                        and self.desktop.window_info(window).viewable)
+
+            dt.wait_until(calm, timeout, f"the start-up's captures of window {window:#x} "
+                                         "to be over", interval=0.05)
+        finally:
+            watcher.stop()
+        return window
+
     def mascot(self, program: dt.Program, timeout: float = 10) -> int:
         """The program's mascot window as it is now: Qt replaces the X window when the
         stay-on-top state changes, so its id is looked up afresh each time."""

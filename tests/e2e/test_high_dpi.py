@@ -116,6 +116,7 @@ class HighDpiTest(MascotCase):
             with self.subTest(dpi=scale.dpi):
                 self.set_dpi(scale.dpi)
                 program = self.start_mascot()
+                self.mascot_after_startup(program)
                 start = self.mascot_rect(program)
                 k = scale.factor
                 grip = (start.x + PIN_GRIP[0] * k, start.y + PIN_GRIP[1] * k)

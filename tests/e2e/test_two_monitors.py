@@ -26,7 +26,7 @@ class TwoMonitorHoldTest(MascotCase):
     def test_drops_are_held_inside_the_monitor_holding_most_of_the_window(self):
         width, height = WINDOW_SIZE
         program = self.start_mascot()
-        window = self.mascot_window(program)
+        window = self.mascot_after_startup(program)
         self.assertTrue(LEFT.rect.intersection(self.settled_rect(window)))
         cases = [
             # what, the pin's grip, pointer target, where the window must end
@@ -114,7 +114,7 @@ class TwoMonitorsAtTwoScalesTest(MascotCase):
     def test_the_pin_stays_under_the_pointer_across_the_seam_and_back(self):
         width, height = WINDOW_SIZE
         program = self.start_mascot(QT_SCREEN_SCALE_FACTORS="1;2")
-        window = self.mascot_window(program)
+        window = self.mascot_after_startup(program)
         for round_trip in range(3):
             # Held by the pin, the pointer crosses the seam both ways; at each stop the
             # window is the size of the monitor under the pointer and the pin is under it.

@@ -211,6 +211,41 @@ class XClient:
         self._x11.XUnmapWindow(self._display, window)
         self._x11.XSync(self._display, 0)
 
+    def top_level_at(self, x: int, y: int) -> int:
+        """The child of the root that the screen point lies in (a window manager's frame,
+        an unmanaged window), the one a press there would go to; 0 for the root itself."""
+        x11 = self._x11
+        x11.XTranslateCoordinates.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
+                                              ctypes.c_int, ctypes.c_int,
+                                              ctypes.POINTER(ctypes.c_int),
+                                              ctypes.POINTER(ctypes.c_int),
+                                              ctypes.POINTER(ctypes.c_ulong)]
+        dx, dy, child = ctypes.c_int(), ctypes.c_int(), ctypes.c_ulong()
+        x11.XTranslateCoordinates(self._display, self._root, self._root, x, y,
+                                  ctypes.byref(dx), ctypes.byref(dy), ctypes.byref(child))
+        return child.value
+
+    _BUTTON_PRESS_MASK = 1 << 2
+
+    def count_presses(self, window: int) -> None:
+        """Has the server report the button presses on `window` (one of ours) to
+        presses()."""
+        self._x11.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        self._x11.XSelectInput(self._display, window, self._BUTTON_PRESS_MASK)
+        self._x11.XSync(self._display, 0)
+
+    def presses(self, window: int) -> int:
+        """How many presses `window` got since the last call (see count_presses)."""
+        x11 = self._x11
+        x11.XCheckWindowEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long,
+                                          ctypes.c_void_p]
+        x11.XSync(self._display, 0)
+        event = ctypes.create_string_buffer(192)  # an XEvent: 24 longs
+        count = 0
+        while x11.XCheckWindowEvent(self._display, window, self._BUTTON_PRESS_MASK, event):
+            count += 1
+        return count
+
     def close(self) -> None:
         if self._display:
             self._x11.XCloseDisplay(self._display)

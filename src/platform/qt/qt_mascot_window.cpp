@@ -15,6 +15,7 @@
 #include "platform/qt/x11_expose_bursts.h"
 #include "platform/qt/x11_frame_put.h"
 #include "platform/qt/x11_release_watch.h"
+#include "platform/qt/x11_press_keeper.h"
 #include "platform/qt/x11_reply.h"
 #include "platform/qt/x11_withdraw_wait.h"
 
@@ -79,6 +80,7 @@ QtMascotWindow::QtMascotWindow(DeactivationWatch& activation)
         }
         framePut_ = std::make_unique<X11FramePut>(connection);
         releases_ = std::make_unique<X11ReleaseWatch>(connection);
+        pressKeeper_ = X11PressKeeper::open(connection);
     }
     widget_->currentFrame = [this] { return frameToPaint(); };
     if (onWayland()) {
@@ -278,6 +280,9 @@ std::optional<QPointF> QtMascotWindow::deviceTopLeft() const {
 
 void QtMascotWindow::show() {
     if (widget_->isVisible()) return;
+    // A press made while she was away: one meant for another window goes there now, one
+    // meant for her once she is back and the capture is over.
+    if (pressKeeper_) pressKeeper_->passOn(*widget_, owned_);
     exposeGate_.shown(Clock::now());
     forbidShadow();
     widget_->show();
@@ -301,6 +306,7 @@ void QtMascotWindow::show() {
 
 void QtMascotWindow::hide() {
     if (!widget_->isVisible()) return;
+    if (pressKeeper_) pressKeeper_->keep();
     hiddenSince_ = Clock::now();
     widget_->hide();
     offScreenPending_ = true;

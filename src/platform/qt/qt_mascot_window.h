@@ -30,6 +30,7 @@ class X11ConfigureWatch;
 class X11ExposeBursts;
 class X11FramePut;
 class X11ReleaseWatch;
+class X11PressKeeper;
 
 class QtMascotWindow : public MascotWindow {
 public:
@@ -92,6 +93,7 @@ private:
     core::Image shown_;                         // the last presented frame
     std::unique_ptr<X11FramePut> framePut_;     // on X11 only
     std::unique_ptr<X11ReleaseWatch> releases_;  // on X11 only
+    std::unique_ptr<X11PressKeeper> pressKeeper_;  // on X11 only
     std::vector<QPointer<QWidget>> owned_;
     DeactivationWatch& activation_;
     core::ExposeGate exposeGate_;
