@@ -3,7 +3,7 @@
 #include "app/command_line.h"
 #include "launch/user_paths.h"
 #include "mascot/form1.h"
-#include "platform/qt/display_check.h"
+#include "platform/qt/x11/display_check.h"
 #include "platform/qt/pixel_scale.h"
 #include "platform/qt/qt_toolkit.h"
 

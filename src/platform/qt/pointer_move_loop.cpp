@@ -1,7 +1,7 @@
 #include "platform/qt/pointer_move_loop.h"
 
 #include "platform/qt/scaled_screens.h"
-#include "platform/qt/x11_release_watch.h"
+#include "platform/qt/x11/x11_release_watch.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>

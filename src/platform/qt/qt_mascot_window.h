@@ -1,13 +1,15 @@
 // Qt backend: MascotWindow. Implements geometry/move/resize, show/hide/isVisible,
-// choosePresentation, present, copyScreenBehind, runMoveLoop, setStayOnTop and the paint, resize and mouse
-// events. Internal to the backend.
+// choosePresentation, present, copyScreenBehind, runMoveLoop, setStayOnTop and the
+// paint, resize and mouse events. Internal to the backend. Its definitions lie in three
+// files: this window's own (qt_mascot_window.cpp), where she is and how large
+// (qt_mascot_window_place.cpp), and the capture (qt_mascot_capture.cpp); the frames go
+// on screen through QtMascotFramebuffer.
 #pragma once
 
+#include "core/expose_gate.h"
 #include "core/kept_geometry.h"
 #include "platform/mascot_window.h"
-#include "core/expose_gate.h"
 
-#include <QImage>
 #include <QPointF>
 #include <QPointer>
 #include <QSize>
@@ -24,13 +26,8 @@ namespace ruvia::platform::qt {
 
 class DeactivationWatch;
 class MascotWidget;
-class X11AttentionRefusal;
-class X11Compositor;
-class X11ConfigureWatch;
-class X11ExposeBursts;
-class X11FramePut;
-class X11ReleaseWatch;
-class X11PressKeeper;
+class QtMascotFramebuffer;
+class X11Session;
 
 class QtMascotWindow : public MascotWindow {
 public:
@@ -64,42 +61,33 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
+    uint32_t nativeId() const;
+    void compositorMayHaveChanged();
     void exposed(bool anythingExposed);
     void pressed(const QMouseEvent& event);
     void released(const QMouseEvent& event);
+    void keepOwnedAbove();
+    void forbidShadow();
+    bool canBeSeeThrough() const;
+    void waitUntilOffScreen();
+
+    // qt_mascot_window_place.cpp
     void sizeChanged(int width, int height);
     void placeChanged();
     void showingAgain();
     void putBack();
     void keepLogicalSize();
     bool rescaledBetweenScreens(QSize size) const;
-    std::optional<QPointF> deviceTopLeft() const;
     std::optional<QPoint> placeOnServer(QSize logical) const;
-    void waitUntilOffScreen();
-    void keepOwnedAbove();
-
-    bool canBeSeeThrough() const;
-    QImage overDeviceBackground(const core::Image& frame) const;
-    QImage frameToPaint() const;
-    bool putsFramesDirectly() const;
-    void forbidShadow();
 
     std::unique_ptr<MascotWidget> widget_;
-    std::unique_ptr<X11Compositor> compositor_;  // on X11 only
-    Presentation presentation_ = Presentation::Captured;
-    // On a scaled screen, the last capture in device pixels: the frames, kept in logical
-    // pixels, are laid over it so that the background stays exact in every device pixel.
-    QImage deviceBackground_;
-    core::Image shown_;                         // the last presented frame
-    std::unique_ptr<X11FramePut> framePut_;     // on X11 only
-    std::unique_ptr<X11ReleaseWatch> releases_;  // on X11 only
-    std::unique_ptr<X11PressKeeper> pressKeeper_;  // on X11 only
+    // Asked once: X11 (with its session), Wayland, or neither (offscreen).
+    const bool onWayland_;
+    std::unique_ptr<X11Session> x11_;  // null off X11
+    std::unique_ptr<QtMascotFramebuffer> framebuffer_;
     std::vector<QPointer<QWidget>> owned_;
     DeactivationWatch& activation_;
     core::ExposeGate exposeGate_;
-    std::unique_ptr<X11ExposeBursts> exposeBursts_;
-    std::unique_ptr<X11ConfigureWatch> configureWatch_;
-    std::unique_ptr<X11AttentionRefusal> attentionRefusal_;
     bool paintQueued_ = false;
     bool moving_ = false;  // in the move loop
     int reportedWidth_ = -1;
@@ -110,15 +98,12 @@ private:
 
     struct Press {
         MouseButton button;
-        int globalX;
-        int globalY;
         QPointF grip;  // in the window
         uint32_t time;  // the window system's, ms
     };
     std::optional<Press> press_;
 
     bool offScreenPending_ = false;  // hidden while on screen, not yet known to be gone
-    int keptFrames_ = 0;  // withdraw waits in a row that ran out with the window off screen
     std::optional<Clock::time_point> hiddenSince_;
     double lastHiddenMs_ = 0.0;
 };

@@ -6,7 +6,7 @@
 #include "platform/qt/menu_line.h"
 #include "platform/qt/qt_mascot_window.h"
 #include "platform/qt/widget_disposal.h"
-#include "platform/qt/x11_window_decorations.h"
+#include "platform/qt/x11/x11_window_decorations.h"
 
 #include <QFrame>
 #include <QLabel>

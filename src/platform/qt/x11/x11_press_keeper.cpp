@@ -1,7 +1,7 @@
-#include "platform/qt/x11_press_keeper.h"
+#include "platform/qt/x11/x11_press_keeper.h"
 
-#include "platform/qt/x11_reply.h"
-#include "platform/qt/x11_withdraw_wait.h"
+#include "platform/qt/x11/x11_reply.h"
+#include "platform/qt/x11/x11_withdraw_wait.h"
 
 #include <QAbstractEventDispatcher>
 #include <QRect>

@@ -1,7 +1,7 @@
-#include "platform/qt/x11_frame_put.h"
+#include "platform/qt/x11/x11_frame_put.h"
 
 #include "platform/qt/image_convert.h"
-#include "platform/qt/x11_reply.h"
+#include "platform/qt/x11/x11_reply.h"
 
 #include <xcb/xcb.h>
 

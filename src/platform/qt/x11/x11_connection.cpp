@@ -1,4 +1,4 @@
-#include "platform/qt/x11_connection.h"
+#include "platform/qt/x11/x11_connection.h"
 
 #include <QGuiApplication>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/x11_configure_watch.h"
+#include "platform/qt/x11/x11_configure_watch.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
-#include "platform/qt/x11_compositor.h"
+#include "platform/qt/x11/x11_compositor.h"
 
-#include "platform/qt/x11_compositor_watch.h"
-#include "platform/qt/x11_reply.h"
-#include "platform/qt/x11_withdraw_wait.h"
+#include "platform/qt/x11/x11_compositor_watch.h"
+#include "platform/qt/x11/x11_reply.h"
+#include "platform/qt/x11/x11_withdraw_wait.h"
 
 #include <xcb/xcb.h>
 
@@ -13,12 +13,6 @@
 
 namespace ruvia::platform::qt {
 namespace {
-
-xcb_atom_t atom(xcb_connection_t* c, const std::string& name) {
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
 
 // The screen number of $DISPLAY, the one Qt's connection uses.
 int defaultScreen() {

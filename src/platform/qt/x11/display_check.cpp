@@ -1,4 +1,4 @@
-#include "platform/qt/display_check.h"
+#include "platform/qt/x11/display_check.h"
 
 #include <xcb/xcb.h>
 

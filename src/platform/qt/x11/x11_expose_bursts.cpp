@@ -1,4 +1,4 @@
-#include "platform/qt/x11_expose_bursts.h"
+#include "platform/qt/x11/x11_expose_bursts.h"
 
 #include <QCoreApplication>
 

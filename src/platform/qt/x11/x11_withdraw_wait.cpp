@@ -1,6 +1,6 @@
-#include "platform/qt/x11_withdraw_wait.h"
+#include "platform/qt/x11/x11_withdraw_wait.h"
 
-#include "platform/qt/x11_reply.h"
+#include "platform/qt/x11/x11_reply.h"
 
 #include <xcb/xcb.h>
 

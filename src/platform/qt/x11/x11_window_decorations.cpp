@@ -1,7 +1,7 @@
-#include "platform/qt/x11_window_decorations.h"
+#include "platform/qt/x11/x11_window_decorations.h"
 
-#include "platform/qt/x11_connection.h"
-#include "platform/qt/x11_reply.h"
+#include "platform/qt/x11/x11_connection.h"
+#include "platform/qt/x11/x11_reply.h"
 
 #include <QWindow>
 
@@ -25,15 +25,6 @@ constexpr uint32_t kFunctionMove = 1u << 2;
 constexpr uint32_t kFunctionClose = 1u << 5;
 constexpr uint32_t kDecorationBorder = 1u << 1;
 constexpr uint32_t kDecorationTitle = 1u << 3;
-
-xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection,
-        xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return result;
-}
 
 std::string windowManagerName(xcb_connection_t* connection) {
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;

@@ -1,6 +1,6 @@
-#include "platform/qt/x11_compositor_watch.h"
+#include "platform/qt/x11/x11_compositor_watch.h"
 
-#include "platform/qt/x11_reply.h"
+#include "platform/qt/x11/x11_reply.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
-#include "platform/qt/x11_attention_refusal.h"
+#include "platform/qt/x11/x11_attention_refusal.h"
 
-#include "platform/qt/x11_reply.h"
+#include "platform/qt/x11/x11_reply.h"
 
 #include <QCoreApplication>
 
@@ -13,12 +13,6 @@ namespace {
 
 constexpr uint32_t kStateRemove = 0;   // _NET_WM_STATE_REMOVE
 constexpr uint32_t kFromProgram = 1;   // the source indication of an application
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
 
 }  // namespace
 
