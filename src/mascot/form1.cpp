@@ -111,7 +111,8 @@ void Form1::presentScene() {
                  core::RasterOp::SrcCopy);
     core::drawThickLine(PicMain, Line1.X1, Line1.Y1, Line1.X2, Line1.Y2,
                         toolkit_.resolveColor(Line1.BorderColor));
-    window_->present(PicMain);
+    core::frameForScreen(PicMain, captured_, window_->pixelFactor(), backdrop_, onScreen_);
+    window_->present(onScreen_);
     core::bitBlt(PicMain, string.x, string.y, string.width, string.height, underString_, 0, 0,
                  core::RasterOp::SrcCopy);
 }

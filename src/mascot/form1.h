@@ -2,6 +2,7 @@
 // character hangs on a string from a push-pin and swings.
 #pragma once
 
+#include "core/capture.h"
 #include "core/click_rule.h"
 #include "core/image.h"
 #include "core/swing.h"
@@ -100,6 +101,7 @@ private:
     void clearScene();
     void clearSceneBeyondBackground();
     void presentScene();
+    void takeCapture(int width, int height);
     bool holdInsideScreen();
     void showMenu();
     void onMouseDown(platform::MouseButton button, platform::PixelPoint at);
@@ -120,6 +122,11 @@ private:
     std::unique_ptr<platform::Timer> screensRetry_;  // a change met inside a capture
     int32_t shownPose_ = 0;  // the pose the scene shows her in
     core::Image underString_;  // the scene's pixels beneath the string while it is presented
+    // The last capture in the screen's device pixels, which the frames are laid over, and
+    // how the screen shows the frames' see-through pixels.
+    core::Capture captured_;
+    core::Backdrop backdrop_ = core::Backdrop::Captured;
+    core::Image onScreen_;  // the frame last handed to the window, device pixels
 };
 
 }  // namespace ruvia::mascot

@@ -2,6 +2,7 @@
 // of the virtual desktop; the forms convert to twips with Toolkit::twipsPerPixel().
 #pragma once
 
+#include "core/capture.h"
 #include "core/image.h"
 #include "platform/types.h"
 
@@ -47,15 +48,21 @@ public:
     // may have started or stopped since the last one).
     virtual Presentation choosePresentation() { return Presentation::Captured; }
 
-    // Puts the finished frame on screen, 1:1 in logical pixels from the top-left corner;
-    // its transparent pixels are see-through in the SeeThrough presentation.
-    virtual void present(const core::Image& frame) = 0;
+    // Device pixels to a scene pixel each way where the window is now: 1 below 200 %,
+    // else the whole number the art is drawn at.
+    virtual int pixelFactor() const { return 1; }
 
-    // Copies the screen pixels behind the window (width x height from its top-left
-    // corner) into dst at (0, 0). Called while the window is hidden; the backend makes
-    // sure the window is really gone from the screen before it reads. Returns false and
-    // leaves dst as it was when the screen cannot be read.
-    virtual bool copyScreenBehind(core::Image& dst, int width, int height) = 0;
+    // Puts the finished frame on screen, 1:1 in device pixels (pixelFactor() of them to
+    // a scene pixel each way) from the top-left corner; its transparent pixels are
+    // see-through in the SeeThrough presentation.
+    virtual void present(const core::Image& deviceFrame) = 0;
+
+    // Reads the screen behind the window (width x height scene pixels from its top-left
+    // corner) in the screen's own device pixels, into `into` with its factor. Called while
+    // the window is hidden; the backend makes sure the window is really gone from the
+    // screen before it reads; pixels on no screen are left transparent. Returns false and
+    // leaves `into` as it was when the screen cannot be read.
+    virtual bool copyScreenBehind(core::Capture& into, int width, int height) = 0;
 
     // Lets the user move the window with the mouse; returns after the button is
     // released, with the window at its new place.

@@ -1,3 +1,4 @@
+#include "core/capture.h"
 #include "core/changed_area.h"
 #include "core/line_raster.h"
 #include "core/raster_ops.h"
@@ -173,4 +174,50 @@ TEST(ChangedArea, BoundsEveryDifferingPixelAndNothingMore) {
         EXPECT_EQ(changedArea(before, after), c.expected) << c.what;
     }
     EXPECT_EQ(changedArea(Image(), pattern(3, 2)), (Area{0, 0, 3, 2})) << "another size";
+}
+
+TEST(FrameForScreen, EachScenePixelIsABlockOverTheCaptureWhereTheSceneIsTransparent) {
+    using ruvia::core::Backdrop;
+    using ruvia::core::Capture;
+    constexpr uint32_t T = ruvia::core::kTransparent;
+    const uint32_t art = ruvia::core::rgb(200, 10, 10);
+    const uint32_t clearColour = 0x00123456;  // a transparent pixel's colour bits, say
+    // A 2 x 1 scene: art on the left, see-through on the right.
+    ruvia::core::Image scene(2, 1);
+    scene.pixels = {art, T};
+    auto device = [](int w, int h, uint32_t base) {
+        ruvia::core::Image img(w, h);
+        for (int i = 0; i < w * h; ++i) img.pixels[static_cast<size_t>(i)] = ruvia::core::kOpaque | (base + i);
+        return img;
+    };
+    struct Case {
+        const char* name;
+        Capture behind;
+        int factor;
+        Backdrop backdrop;
+        std::vector<uint32_t> expected;
+    };
+    const Case cases[] = {
+        {"1x over its capture", {device(2, 1, 0x100), 1}, 1, Backdrop::Captured,
+         {art, ruvia::core::kOpaque | 0x101}},
+        {"2x: the art in a block, the capture's own device pixels beside it",
+         {device(4, 2, 0x200), 2}, 2, Backdrop::Captured,
+         {art, art, ruvia::core::kOpaque | 0x202, ruvia::core::kOpaque | 0x203, art, art,
+          ruvia::core::kOpaque | 0x206, ruvia::core::kOpaque | 0x207}},
+        {"see-through: transparent stays transparent, whatever was captured",
+         {device(4, 2, 0x200), 2}, 2, Backdrop::SeeThrough, {art, art, T, T, art, art, T, T}},
+        {"a capture of another scale is not laid under", {device(2, 1, 0x300), 1}, 2,
+         Backdrop::Captured,
+         {art, art, ruvia::core::kOpaque, ruvia::core::kOpaque, art, art, ruvia::core::kOpaque,
+          ruvia::core::kOpaque}},
+        {"nothing read: the frame's own colour, opaque", {}, 1, Backdrop::Captured,
+         {art, ruvia::core::kOpaque}},
+    };
+    for (const Case& c : cases) {
+        ruvia::core::Image out(7, 7, clearColour);  // reused and resized
+        ruvia::core::frameForScreen(scene, c.behind, c.factor, c.backdrop, out);
+        EXPECT_EQ(out.width, 2 * c.factor) << c.name;
+        EXPECT_EQ(out.height, c.factor) << c.name;
+        EXPECT_EQ(out.pixels, c.expected) << c.name;
+    }
 }

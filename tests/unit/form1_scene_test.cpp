@@ -1,4 +1,5 @@
 #include "assets/art.h"
+#include "core/line_raster.h"
 #include "core/raster_ops.h"
 #include "sim_fixture.h"
 
@@ -291,4 +292,47 @@ TEST_F(Scene, ATickClearsWhatASmallerCaptureDoesNotCover) {
                 !inside(x, y, {f.CharX, f.CharY, 32, 56}))
                 ASSERT_EQ(f.PicMain.at(x, y), cleared) << x << "," << y;
     EXPECT_EQ(f.PicMain.at(0, f.PicTemp.height - 1), behind.at(0, f.PicTemp.height - 1));
+}
+
+// A 4K screen at 200 %: the capture is kept in device pixels and every frame is laid over
+// it, so the background is exact in each device pixel and the art is drawn in 2 x 2 blocks.
+class SceneAtTwiceTheDensity : public SimDesktopTest {
+protected:
+    SceneAtTwiceTheDensity() {
+        desktop = sim::SimDesktop({{0, 0, 1024, 768}}, ruvia::testing::patternedWallpaper(2048, 1536),
+                                  15.0, 2);
+    }
+};
+
+TEST_F(SceneAtTwiceTheDensity, TheBackgroundIsTheScreensOwnPixelsAndTheArtComesInBlocks) {
+    auto& p = start();
+    desktop.advance(50 * 200);  // at rest
+    const platform::PixelRect g = p.window().geometry();
+    const core::Image& shown = p.window().shownFrame();
+    ASSERT_EQ(std::pair(shown.width, shown.height), std::pair(2 * g.width, 2 * g.height));
+    EXPECT_EQ(p.form.PicTemp, core::Image(g.width, g.height, core::kTransparent))
+        << "the scene's own background stays clear";
+    const core::Image wallpaper = ruvia::testing::patternedWallpaper(2048, 1536);
+    const platform::PixelRect pin{p.form.PinX, p.form.PinY, 16, 16};
+    const core::PixelBounds s =
+        core::thickLineBounds(p.form.Line1.X1, p.form.Line1.Y1, p.form.Line1.X2, p.form.Line1.Y2);
+    const platform::PixelRect string{s.x, s.y, s.width, s.height};  // drawn only for the screen
+    int background = 0, art = 0;
+    for (int y = 0; y < shown.height; ++y)
+        for (int x = 0; x < shown.width; ++x) {
+            const uint32_t scene = p.form.PicMain.at(x / 2, y / 2);
+            if (inside(x / 2, y / 2, string)) continue;
+            if (!core::isOpaque(scene)) {
+                ASSERT_EQ(shown.at(x, y), wallpaper.at(2 * g.x + x, 2 * g.y + y)) << x << "," << y;
+                ++background;
+            } else if (inside(x / 2, y / 2, pin)) {
+                ASSERT_EQ(shown.at(x, y), scene) << x << "," << y;
+                ++art;
+            }
+        }
+    EXPECT_GT(background, shown.width * shown.height / 2);
+    EXPECT_GT(art, 4 * 50) << "the pin, every pixel a block";
+    // And the screen shows it where the window is.
+    const core::Image screen = desktop.screenshot();
+    EXPECT_EQ(screenRegion({2 * g.x, 2 * g.y, shown.width, shown.height}, screen), shown);
 }

@@ -148,9 +148,9 @@ TEST_F(QtWindowsTest, AnUnreadableScreenLeavesTheCaptureAsItWas) {
     // Offscreen, like Wayland, is no X11: the screen cannot be read.
     auto window = toolkit.createMascotWindow();
     window->resize(4, 4);
-    core::Image dst(4, 4, 0xABCDEF);
-    EXPECT_FALSE(window->copyScreenBehind(dst, 4, 4));
-    EXPECT_EQ(dst, core::Image(4, 4, 0xABCDEF));
+    core::Capture capture{core::Image(4, 4, 0xABCDEF), 1};
+    EXPECT_FALSE(window->copyScreenBehind(capture, 4, 4));
+    EXPECT_EQ(capture.pixels, core::Image(4, 4, 0xABCDEF));
 }
 
 TEST_F(QtWindowsTest, TheTimerTicksUntilItsIntervalIsZero) {

@@ -1,6 +1,7 @@
 // QtMascotWindow: the presentation and the capture of what lies behind her.
 #include "platform/qt/qt_mascot_window.h"
 
+#include "platform/qt/image_convert.h"
 #include "platform/qt/mascot_widget.h"
 #include "platform/qt/qt_mascot_framebuffer.h"
 #include "platform/qt/screen_grab.h"
@@ -37,7 +38,7 @@ Presentation QtMascotWindow::choosePresentation() {
     return framebuffer_->presentation();
 }
 
-bool QtMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
+bool QtMascotWindow::copyScreenBehind(core::Capture& into, int width, int height) {
     // Other window systems (Wayland) do not let a program read the screen.
     if (!x11_) return false;
     waitUntilOffScreen();
@@ -49,20 +50,18 @@ bool QtMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
                           ? QPoint(keptPlace_.x(), keptPlace_.y())
                           : placeOnServer(widget_->size()).value_or(widget_->geometry().topLeft());
     const PixelRect area{at.x(), at.y(), width, height};
-    framebuffer_->setDeviceBackground(QImage());
-    if (widget_->devicePixelRatioF() != 1.0) {
-        // A logical copy of finer device pixels would be coarser than what lies behind;
-        // the backend keeps the device copy and the scene's background is left clear.
-        QImage device = grabDevicePixels(area);
-        if (!device.isNull()) {
-            framebuffer_->setDeviceBackground(std::move(device));
-            for (int y = 0; y < std::min(height, dst.height); ++y)
-                for (int x = 0; x < std::min(width, dst.width); ++x)
-                    dst.at(x, y) = core::kTransparent;
+    if (const int factor = pixelFactor(); factor != 1) {
+        // A logical copy of finer device pixels would be coarser than what lies behind.
+        const QImage device = grabDevicePixels(area);
+        if (device.width() == width * factor && device.height() == height * factor) {
+            into = {fromQImage(device), factor};
             return true;
         }
     }
-    return grabScreenArea(area, dst);
+    core::Image pixels(width, height, core::kTransparent);  // clear where no screen is
+    if (!grabScreenArea(area, pixels)) return false;
+    into = {std::move(pixels), 1};
+    return true;
 }
 
 void QtMascotWindow::waitUntilOffScreen() {

@@ -13,6 +13,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace ruvia::platform::qt {
@@ -147,7 +148,17 @@ bool QtMascotWindow::canBeSeeThrough() const {
     return x11_ && x11_->compositing();
 }
 
-void QtMascotWindow::present(const core::Image& frame) { framebuffer_->present(frame); }
+int QtMascotWindow::pixelFactor() const {
+    // Qt's scale is a whole number (see pixel_scale.h) unless QT_SCALE_FACTOR says
+    // otherwise; a fractional one is left to Qt's painting.
+    const qreal ratio = widget_->devicePixelRatioF();
+    const int whole = static_cast<int>(std::lround(ratio));
+    return whole >= 1 && ratio == whole ? whole : 1;
+}
+
+void QtMascotWindow::present(const core::Image& deviceFrame) {
+    framebuffer_->present(deviceFrame, pixelFactor());
+}
 
 void QtMascotWindow::runMoveLoop() {
     if (!press_) return;

@@ -41,8 +41,9 @@ public:
     void hide() override;
     bool isVisible() const override;
     Presentation choosePresentation() override;
-    void present(const core::Image& frame) override;
-    bool copyScreenBehind(core::Image& dst, int width, int height) override;
+    int pixelFactor() const override;
+    void present(const core::Image& deviceFrame) override;
+    bool copyScreenBehind(core::Capture& into, int width, int height) override;
     void runMoveLoop() override;
     bool setStayOnTop(bool on) override;
 

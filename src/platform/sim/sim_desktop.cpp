@@ -8,8 +8,11 @@
 namespace ruvia::sim {
 
 SimDesktop::SimDesktop(std::vector<platform::PixelRect> screens, core::Image wallpaper,
-                       double twipsPerPixel)
-    : screens_(std::move(screens)), wallpaper_(std::move(wallpaper)), twipsPerPixel_(twipsPerPixel) {}
+                       double twipsPerPixel, int pixelFactor)
+    : screens_(std::move(screens)),
+      wallpaper_(std::move(wallpaper)),
+      twipsPerPixel_(twipsPerPixel),
+      pixelFactor_(pixelFactor) {}
 
 void SimDesktop::changeScreens(std::vector<platform::PixelRect> screens) {
     screens_ = std::move(screens);
@@ -60,7 +63,7 @@ core::Image SimDesktop::screenshot() const {
     // Topmost windows lie above all others, each band in stacking order.
     for (bool band : {false, true})
         for (const SimWindow* w : stack_)
-            if (w->visible && w->topMost == band) w->render(screen);
+            if (w->visible && w->topMost == band) w->render(screen, pixelFactor_);
     return screen;
 }
 

@@ -25,9 +25,11 @@ struct MessageBoxRecord {
 
 class SimDesktop {
 public:
-    // `wallpaper` covers the virtual desktop from (0, 0); screens are rectangles on it.
+    // `wallpaper` covers the virtual desktop from (0, 0) in device pixels, `pixelFactor`
+    // of them to a logical pixel each way (a 4K screen at 200 %); screens and windows are
+    // rectangles on it in logical pixels.
     SimDesktop(std::vector<platform::PixelRect> screens, core::Image wallpaper,
-               double twipsPerPixel = 15.0);
+               double twipsPerPixel = 15.0, int pixelFactor = 1);
 
     const std::vector<platform::PixelRect>& screens() const { return screens_; }
     // A monitor comes or goes, or a resolution changes: the programs hear of it from the
@@ -40,6 +42,7 @@ public:
         std::erase_if(screenListeners_, [who](const auto& l) { return l.first == who; });
     }
     double twipsPerPixel() const { return twipsPerPixel_; }
+    int pixelFactor() const { return pixelFactor_; }
 
     // --- time: advancing the clock runs pending events and fires due timer ticks
     int64_t now() const { return now_; }
@@ -49,7 +52,7 @@ public:
     int64_t doEventsLatency = 0;
     void doEvents();
 
-    // --- what is on the screen
+    // --- what is on the screen, in device pixels
     core::Image screenshot() const;
     SimWindow* windowAt(platform::PixelPoint p) const;
     const std::vector<SimWindow*>& stack() const { return stack_; }  // bottom to top
@@ -87,6 +90,7 @@ private:
     std::vector<platform::PixelRect> screens_;
     core::Image wallpaper_;
     double twipsPerPixel_;
+    int pixelFactor_;
     int64_t now_ = 0;
     std::vector<SimWindow*> stack_;
     std::vector<SimTimer*> timers_;
@@ -105,7 +109,8 @@ public:
     bool visible = false;
     bool topMost = false;
     std::string name;
-    virtual void render(core::Image& screen) const = 0;
+    // Draws the window onto `screen`, `factor` device pixels to each of its own.
+    virtual void render(core::Image& screen, int factor) const = 0;
     virtual void mousePress(platform::PixelPoint local, platform::PixelPoint onScreen,
                             platform::MouseButton b) = 0;
     virtual void mouseRelease(platform::PixelPoint local, platform::PixelPoint onScreen,

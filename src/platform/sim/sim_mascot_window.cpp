@@ -40,17 +40,21 @@ void SimMascotWindow::hide() {
     visible = false;
 }
 
-void SimMascotWindow::present(const core::Image& frame) {
+void SimMascotWindow::present(const core::Image& deviceFrame) {
     desktop_.record("present");
-    frame_ = frame;
+    frame_ = deviceFrame;
 }
 
-bool SimMascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
+bool SimMascotWindow::copyScreenBehind(core::Capture& into, int width, int height) {
     desktop_.record(visible ? "read while visible" : "read");
     ++captures;
     if (!screenReadable) return false;
     const core::Image screen = desktop_.screenshot();
-    core::bitBlt(dst, 0, 0, width, height, screen, rect.x, rect.y, core::RasterOp::SrcCopy);
+    const int f = desktop_.pixelFactor();
+    into.factor = f;
+    into.pixels = core::Image(width * f, height * f, core::kTransparent);
+    core::bitBlt(into.pixels, 0, 0, width * f, height * f, screen, rect.x * f, rect.y * f,
+                 core::RasterOp::SrcCopy);
     return true;
 }
 
@@ -66,17 +70,20 @@ bool SimMascotWindow::setStayOnTop(bool on) {
     return true;
 }
 
-void SimMascotWindow::render(core::Image& screen) const {
+void SimMascotWindow::render(core::Image& screen, int factor) const {
+    const int left = rect.x * factor;
+    const int top = rect.y * factor;
+    const int width = rect.width * factor;
+    const int height = rect.height * factor;
     if (presentation == platform::Presentation::Captured) {
-        core::bitBlt(screen, rect.x, rect.y, rect.width, rect.height, frame_, 0, 0,
-                     core::RasterOp::SrcCopy);
+        core::bitBlt(screen, left, top, width, height, frame_, 0, 0, core::RasterOp::SrcCopy);
         return;
     }
     // A compositor: opaque pixels cover the screen, transparent ones leave it be.
-    for (int y = 0; y < std::min(rect.height, frame_.height); ++y)
-        for (int x = 0; x < std::min(rect.width, frame_.width); ++x)
-            if (core::isOpaque(frame_.at(x, y)) && screen.contains(rect.x + x, rect.y + y))
-                screen.at(rect.x + x, rect.y + y) = frame_.at(x, y);
+    for (int y = 0; y < std::min(height, frame_.height); ++y)
+        for (int x = 0; x < std::min(width, frame_.width); ++x)
+            if (core::isOpaque(frame_.at(x, y)) && screen.contains(left + x, top + y))
+                screen.at(left + x, top + y) = frame_.at(x, y);
 }
 
 void SimMascotWindow::mousePress(platform::PixelPoint local, platform::PixelPoint onScreen,

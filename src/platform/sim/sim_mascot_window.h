@@ -19,9 +19,10 @@ public:
     void show() override;
     void hide() override;
     bool isVisible() const override { return visible; }
-    void present(const core::Image& frame) override;
+    int pixelFactor() const override { return desktop_.pixelFactor(); }
+    void present(const core::Image& deviceFrame) override;
     platform::Presentation choosePresentation() override { return presentation; }
-    bool copyScreenBehind(core::Image& dst, int width, int height) override;
+    bool copyScreenBehind(core::Capture& into, int width, int height) override;
     void runMoveLoop() override;
     bool setStayOnTop(bool on) override;
 
@@ -31,7 +32,7 @@ public:
     platform::Presentation presentation = platform::Presentation::Captured;
     std::function<void()> duringMoveLoop;  // runs while the user is moving the window
 
-    void render(core::Image& screen) const override;
+    void render(core::Image& screen, int factor) const override;
     void mousePress(platform::PixelPoint local, platform::PixelPoint onScreen,
                     platform::MouseButton b) override;
     void mouseRelease(platform::PixelPoint local, platform::PixelPoint onScreen,

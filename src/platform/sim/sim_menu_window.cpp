@@ -87,16 +87,18 @@ platform::PixelPoint SimMenuWindow::labelCentre(platform::LabelId id) const {
     return {rect.x, rect.y};
 }
 
-void SimMenuWindow::render(core::Image& screen) const {
-    for (int y = 0; y < rect.height; ++y)
-        for (int x = 0; x < rect.width; ++x) {
-            if (!screen.contains(rect.x + x, rect.y + y)) continue;
-            const int l = labelAt({x, y});
+void SimMenuWindow::render(core::Image& screen, int factor) const {
+    for (int y = 0; y < rect.height * factor; ++y)
+        for (int x = 0; x < rect.width * factor; ++x) {
+            const int sx = rect.x * factor + x;
+            const int sy = rect.y * factor + y;
+            if (!screen.contains(sx, sy)) continue;
+            const int l = labelAt({x / factor, y / factor});
             const platform::OleColor c =
                 (l >= 0 && labels[static_cast<size_t>(l)].background == platform::LabelBackground::Opaque)
                     ? labels[static_cast<size_t>(l)].backColor
                     : panelColor_;
-            screen.at(rect.x + x, rect.y + y) = toolkit_.resolveColor(c);
+            screen.at(sx, sy) = toolkit_.resolveColor(c);
         }
 }
 

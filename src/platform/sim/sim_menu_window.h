@@ -43,7 +43,7 @@ public:
     // Pixel of the window's inside that a label covers, topmost label first.
     platform::PixelPoint labelCentre(platform::LabelId id) const;
 
-    void render(core::Image& screen) const override;
+    void render(core::Image& screen, int factor) const override;
     void mousePress(platform::PixelPoint local, platform::PixelPoint onScreen,
                     platform::MouseButton b) override;
     void mouseRelease(platform::PixelPoint, platform::PixelPoint, platform::MouseButton) override {}
