@@ -20,8 +20,6 @@ constexpr UINT kSizeChanged = WM_APP + 2;
 constexpr UINT kScaleChanged = WM_APP + 3;  // the dpi changed: lay out anew
 constexpr UINT kMoved = WM_APP + 4;
 
-// How long after the window's own show its repaint may still arrive.
-constexpr std::chrono::milliseconds kShowPaintWindow{500};
 // Time for the windows beneath to repaint what the hidden window uncovered. Under Wine
 // and openbox, reading at once copied something else in 5 of 30 captures; after 15 ms,
 // in none of 60 (the window then stays hidden about 22 ms in all).
@@ -192,7 +190,7 @@ void Win32MascotWindow::dpiChanged(int dpi, const RECT& suggested) {
 void Win32MascotWindow::show() {
     if (hwnd_ == nullptr) create();
     if (IsWindowVisible(hwnd_)) return;
-    swallowPaintUntil_ = Clock::now() + kShowPaintWindow;
+    showPaints_.shown(Clock::now());
     guardPlaceUntil_ = Clock::now() + kPlaceGuardTime;
     placeRepairs_ = 0;
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
@@ -424,13 +422,9 @@ void Win32MascotWindow::painted() {
     if (!frame_.empty())
         BitBlt(dc, 0, 0, frame_.width(), frame_.height(), frame_.dc(), 0, 0, SRCCOPY);
     EndPaint(hwnd_, &ps);
-
-    if (swallowPaintUntil_) {
-        const bool fromOwnShow = Clock::now() <= *swallowPaintUntil_;
-        swallowPaintUntil_.reset();
-        if (fromOwnShow) return;
-    }
-    requestPaint();
+    if (showPaints_.passes(IsWindowVisible(hwnd_) != FALSE, IsRectEmpty(&ps.rcPaint) == FALSE,
+                           Clock::now()))
+        requestPaint();
 }
 
 void Win32MascotWindow::pressed(MouseButton button, LParam lParam) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "core/click_rule.h"
+#include "core/expose_gate.h"
 #include "platform/mascot_window.h"
 #include "platform/win32/dib_surface.h"
 #include "platform/win32/display_scale.h"
@@ -84,8 +85,9 @@ private:
     bool layered_ = false;  // see-through: WS_EX_LAYERED, frames with per-pixel alpha
     DibSurface frame_;
 
-    // The repaint that the window's own show asks for is not the window system's.
-    std::optional<Clock::time_point> swallowPaintUntil_;
+    // The repaint that the window's own show asks for is not the window system's: Windows
+    // sends one WM_PAINT for a show, within half a second if at all.
+    core::ExposeGate showPaints_{core::ExposeSource::ServerBurst, std::chrono::milliseconds{500}};
     bool paintQueued_ = false;
     bool offScreenPending_ = false;  // hidden while on screen, the screen not yet read
     bool inMoveLoop_ = false;
