@@ -129,4 +129,13 @@ TEST(KeptPlace, AMoveSoonAfterAShowIsPutBackAndALaterOneIsTheUsers) {
     // The next show guards the place anew.
     kept.shown(t0 + 2s);
     EXPECT_EQ(kept.reported(302, 318, t0 + 2s + 5ms), PlaceReport::PutBack);
+
+    // Wine's stale places come later: its guard is longer, and runs only from a show.
+    KeptPlace longer(1500ms);
+    longer.placed(200, 100);
+    EXPECT_EQ(longer.reported(0, 0, t0 + 1ms), PlaceReport::Adopted) << "never shown";
+    longer.placed(200, 100);
+    longer.shown(t0 + 1s);
+    EXPECT_EQ(longer.reported(0, 0, t0 + 1s + 1499ms), PlaceReport::PutBack);
+    EXPECT_EQ(longer.reported(0, 0, t0 + 1s + 1500ms), PlaceReport::Adopted);
 }

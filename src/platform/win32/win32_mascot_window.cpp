@@ -27,13 +27,6 @@ constexpr DWORD kRepaintAllowanceMs = 15;
 // How long a move's last place may take to arrive; longer only where the window manager
 // did not put the window where the pointer let go (held at a screen edge).
 constexpr std::chrono::milliseconds kMoveSettleTime{250};
-// How long after a show a place the program did not ask for counts as a stale report
-// (Wine under load applied one of (0, 0) after the first show) rather than the user's
-// move with the window manager's help.
-constexpr std::chrono::milliseconds kPlaceGuardTime{1500};
-// How often a size the program did not ask for is put right before it is let be.
-constexpr int kMaxSizeRepairs = 3;
-
 // WS_EX_APPWINDOW keeps the window managed by the window manager under Wine, which the
 // always-on-top state needs; WS_EX_NOACTIVATE keeps captures from taking the focus.
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_NOACTIVATE;
@@ -88,6 +81,21 @@ void Win32MascotWindow::create() {
                                  .icon = icon_},
                                 *this);
     scale_ = displayScaleFor(dpiOfWindow(hwnd_));
+    // Made where and as large as the program said: that is what is kept from now on.
+    keptPlace_.placed(placed_.x, placed_.y);
+    keptSize_.asked(placed_.width, placed_.height);
+}
+
+void Win32MascotWindow::keepPlace(int x, int y) {
+    placed_.x = x;
+    placed_.y = y;
+    keptPlace_.placed(x, y);
+}
+
+void Win32MascotWindow::keepSize(int width, int height) {
+    placed_.width = width;
+    placed_.height = height;
+    keptSize_.asked(width, height);
 }
 
 HWND__* Win32MascotWindow::hwnd() {
@@ -118,8 +126,7 @@ void Win32MascotWindow::move(int x, int y) {
     const PixelRect now = geometry();
     const PixelRect device = deviceRect();  // the user may have moved it meanwhile
     const int f = scale().factor;
-    placed_.x = x != now.x ? x * f : device.x;
-    placed_.y = y != now.y ? y * f : device.y;
+    keepPlace(x != now.x ? x * f : device.x, y != now.y ? y * f : device.y);
     if (hwnd_ == nullptr) return;
     inResize_ = true;
     SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, 0, 0,
@@ -131,9 +138,7 @@ void Win32MascotWindow::resize(int width, int height) {
     const PixelRect now = geometry();
     const bool changed = width != now.width || height != now.height;
     const int f = scale().factor;
-    placed_.width = width * f;
-    placed_.height = height * f;
-    sizeRepairs_ = 0;
+    keepSize(width * f, height * f);
     if (hwnd_ != nullptr) {
         inResize_ = true;
         SetWindowPos(hwnd_, nullptr, 0, 0, placed_.width, placed_.height,
@@ -145,12 +150,9 @@ void Win32MascotWindow::resize(int width, int height) {
 
 void Win32MascotWindow::sizeReported() {
     const PixelRect d = deviceRect();
-    if (d.width == placed_.width && d.height == placed_.height) return;
     // Under Wine a stale report of an earlier size can arrive after the program's own;
-    // laying out for it would shrink the mascot for good. A window manager that keeps
-    // insisting on its size gets its way.
-    if (sizeRepairs_ >= kMaxSizeRepairs) return;
-    ++sizeRepairs_;
+    // laying out for it would shrink the mascot for good.
+    if (keptSize_.reported(d.width, d.height) != core::SizeReport::PutBack) return;
     inResize_ = true;
     SetWindowPos(hwnd_, nullptr, 0, 0, placed_.width, placed_.height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -159,8 +161,14 @@ void Win32MascotWindow::sizeReported() {
 
 void Win32MascotWindow::placeReported() {
     const PixelRect d = deviceRect();
-    if ((d.x == placed_.x && d.y == placed_.y) || placeRepairs_ >= kMaxSizeRepairs) return;
-    ++placeRepairs_;
+    // Wine under load applied a stale place of (0, 0) after the first show.
+    switch (keptPlace_.reported(d.x, d.y, Clock::now())) {
+        case core::PlaceReport::AsPlaced: return;
+        case core::PlaceReport::Adopted:  // the user's move, with the window manager's help
+            keepPlace(d.x, d.y);
+            return;
+        case core::PlaceReport::PutBack: break;
+    }
     inResize_ = true;
     SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -178,7 +186,8 @@ void Win32MascotWindow::dpiChanged(int dpi, const RECT& suggested) {
     // The pin is at the top centre: keeping that point where the system put it keeps
     // the pin under the pointer that drags it.
     const int centre = (suggested.left + suggested.right) / 2;
-    placed_ = {centre - width / 2, static_cast<int>(suggested.top), width, height};
+    keepPlace(centre - width / 2, suggested.top);
+    keepSize(width, height);
     inResize_ = true;
     SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -191,8 +200,7 @@ void Win32MascotWindow::show() {
     if (hwnd_ == nullptr) create();
     if (IsWindowVisible(hwnd_)) return;
     showPaints_.shown(Clock::now());
-    guardPlaceUntil_ = Clock::now() + kPlaceGuardTime;
-    placeRepairs_ = 0;
+    keptPlace_.shown(Clock::now());
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     // The show's repaint, if it is due already, is handled (and swallowed) right here.
     UpdateWindow(hwnd_);
@@ -308,8 +316,7 @@ void Win32MascotWindow::runMoveLoop() {
     waitUntilAt(before.x + releasedAt.x - pressedAt.x, before.y + releasedAt.y - pressedAt.y);
     // Where the user put it is the program's place from now on.
     const PixelRect moved = deviceRect();
-    placed_.x = moved.x;
-    placed_.y = moved.y;
+    keepPlace(moved.x, moved.y);
 }
 
 void Win32MascotWindow::waitUntilAt(int x, int y) {
@@ -365,8 +372,7 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
         if (!inResize_) PostMessageW(hwnd, kSizeChanged, 0, 0);
         break;
     case WM_MOVE:
-        if (!inResize_ && !inMoveLoop_ && Clock::now() < guardPlaceUntil_)
-            PostMessageW(hwnd, kMoved, 0, 0);
+        if (!inResize_ && !inMoveLoop_) PostMessageW(hwnd, kMoved, 0, 0);
         break;
     case kMoved:
         placeReported();

@@ -10,6 +10,7 @@
 
 #include "core/click_rule.h"
 #include "core/expose_gate.h"
+#include "core/kept_geometry.h"
 #include "platform/mascot_window.h"
 #include "platform/win32/dib_surface.h"
 #include "platform/win32/display_scale.h"
@@ -64,6 +65,8 @@ private:
     PixelRect deviceRect() const;
     PixelPoint scenePoint(LParam lParam) const;
     void dpiChanged(int dpi, const tagRECT& suggested);
+    void keepPlace(int x, int y);
+    void keepSize(int width, int height);
     void sizeReported();
     void placeReported();
     void waitUntilOffScreen();
@@ -72,14 +75,14 @@ private:
     const ActivationRelay& activation_;
     HICON__* icon_;
     HWND__* hwnd_ = nullptr;
-    // Where the program put the window and how large it made it: only the program sizes
-    // it, so a size reported otherwise is put right, never laid out.
-    PixelRect placed_{0, 0, 1, 1};  // device pixels
-    DisplayScale scale_;             // of the window once it is made
-    core::Image background_;         // the last copy of the screen, device pixels
-    int sizeRepairs_ = 0;  // since the program last sized the window
-    int placeRepairs_ = 0;  // since the last show
-    Clock::time_point guardPlaceUntil_{};
+    // Where the program put the window and how large it made it, in device pixels: only
+    // the program sizes it, so a size reported otherwise is put right, never laid out.
+    PixelRect placed_{0, 0, 1, 1};
+    core::KeptSize keptSize_;
+    // Wine's stale places come later than i3's retakes: up to 1.5 s after a show.
+    core::KeptPlace keptPlace_{std::chrono::milliseconds{1500}};
+    DisplayScale scale_;      // of the window once it is made
+    core::Image background_;  // the last copy of the screen, device pixels
     PresentationChoice presentation_;
     SurroundingsListener surroundings_;
     bool layered_ = false;  // see-through: WS_EX_LAYERED, frames with per-pixel alpha
