@@ -98,9 +98,17 @@ void Win32MascotWindow::keepSize(int width, int height) {
     keptSize_.asked(width, height);
 }
 
-HWND__* Win32MascotWindow::hwnd() {
+HWND__* Win32MascotWindow::ensureCreated() {
     if (hwnd_ == nullptr) create();
     return hwnd_;
+}
+
+void Win32MascotWindow::applyPlaced(unsigned flags) {
+    // What the program's own SetWindowPos sends back (WM_SIZE, WM_MOVE) is no report.
+    inOwnSetWindowPos_ = true;
+    SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, placed_.width, placed_.height,
+                 flags | SWP_NOZORDER | SWP_NOACTIVATE);
+    inOwnSetWindowPos_ = false;
 }
 
 PixelRect Win32MascotWindow::deviceRect() const {
@@ -127,11 +135,7 @@ void Win32MascotWindow::move(int x, int y) {
     const PixelRect device = deviceRect();  // the user may have moved it meanwhile
     const int f = scale().factor;
     keepPlace(x != now.x ? x * f : device.x, y != now.y ? y * f : device.y);
-    if (hwnd_ == nullptr) return;
-    inResize_ = true;
-    SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    inResize_ = false;
+    if (hwnd_ != nullptr) applyPlaced(SWP_NOSIZE);
 }
 
 void Win32MascotWindow::resize(int width, int height) {
@@ -139,12 +143,7 @@ void Win32MascotWindow::resize(int width, int height) {
     const bool changed = width != now.width || height != now.height;
     const int f = scale().factor;
     keepSize(width * f, height * f);
-    if (hwnd_ != nullptr) {
-        inResize_ = true;
-        SetWindowPos(hwnd_, nullptr, 0, 0, placed_.width, placed_.height,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        inResize_ = false;
-    }
+    if (hwnd_ != nullptr) applyPlaced(SWP_NOMOVE);
     if (changed && events.resize) events.resize();
 }
 
@@ -152,11 +151,8 @@ void Win32MascotWindow::sizeReported() {
     const PixelRect d = deviceRect();
     // Under Wine a stale report of an earlier size can arrive after the program's own;
     // laying out for it would shrink the mascot for good.
-    if (keptSize_.reported(d.width, d.height) != core::SizeReport::PutBack) return;
-    inResize_ = true;
-    SetWindowPos(hwnd_, nullptr, 0, 0, placed_.width, placed_.height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    inResize_ = false;
+    if (keptSize_.reported(d.width, d.height) == core::SizeReport::PutBack)
+        applyPlaced(SWP_NOMOVE);
 }
 
 void Win32MascotWindow::placeReported() {
@@ -167,12 +163,8 @@ void Win32MascotWindow::placeReported() {
         case core::PlaceReport::Adopted:  // the user's move, with the window manager's help
             keepPlace(d.x, d.y);
             return;
-        case core::PlaceReport::PutBack: break;
+        case core::PlaceReport::PutBack: applyPlaced(SWP_NOSIZE); return;
     }
-    inResize_ = true;
-    SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    inResize_ = false;
 }
 
 void Win32MascotWindow::dpiChanged(int dpi, const RECT& suggested) {
@@ -188,16 +180,13 @@ void Win32MascotWindow::dpiChanged(int dpi, const RECT& suggested) {
     const int centre = (suggested.left + suggested.right) / 2;
     keepPlace(centre - width / 2, suggested.top);
     keepSize(width, height);
-    inResize_ = true;
-    SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    inResize_ = false;
+    applyPlaced(0);
     // Laid out and captured anew from the message loop: not inside the move loop.
     PostMessageW(hwnd_, kScaleChanged, 0, 0);
 }
 
 void Win32MascotWindow::show() {
-    if (hwnd_ == nullptr) create();
+    ensureCreated();
     if (IsWindowVisible(hwnd_)) return;
     showPaints_.shown(Clock::now());
     keptPlace_.shown(Clock::now());
@@ -337,7 +326,7 @@ void Win32MascotWindow::waitUntilAt(int x, int y) {
 
 bool Win32MascotWindow::setStayOnTop(bool on) {
     constexpr UINT kFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    hwnd();
+    ensureCreated();
     const bool done = SetWindowPos(hwnd_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                                    kFlags) != FALSE;
     if (!done || !on || isTopmost(hwnd_)) return done;
@@ -369,10 +358,10 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
         if (IsWindowVisible(hwnd) && events.paint) events.paint();
         return 0;
     case WM_SIZE:
-        if (!inResize_) PostMessageW(hwnd, kSizeChanged, 0, 0);
+        if (!inOwnSetWindowPos_) PostMessageW(hwnd, kSizeChanged, 0, 0);
         break;
     case WM_MOVE:
-        if (!inResize_ && !inMoveLoop_) PostMessageW(hwnd, kMoved, 0, 0);
+        if (!inOwnSetWindowPos_ && !inMoveLoop_) PostMessageW(hwnd, kMoved, 0, 0);
         break;
     case kMoved:
         placeReported();

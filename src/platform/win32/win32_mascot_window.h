@@ -47,8 +47,10 @@ public:
     void runMoveLoop() override;
     bool setStayOnTop(bool on) override;
 
-    // The native window, for the windows it owns; made now if it was not yet.
-    HWND__* hwnd();
+    // The native window; none before the first show.
+    HWND__* hwnd() const { return hwnd_; }
+    // The native window, made now if it was not yet (for a window it is to own).
+    HWND__* ensureCreated();
     // The monitor's dpi and the art's factor where the window is (or will be made).
     DisplayScale scale() const;
 
@@ -62,6 +64,7 @@ private:
     void pressed(MouseButton button, LParam lParam);
     void released(MouseButton button, LParam lParam);
     void create();
+    void applyPlaced(unsigned flags);
     PixelRect deviceRect() const;
     PixelPoint scenePoint(LParam lParam) const;
     void dpiChanged(int dpi, const tagRECT& suggested);
@@ -94,7 +97,7 @@ private:
     bool paintQueued_ = false;
     bool offScreenPending_ = false;  // hidden while on screen, the screen not yet read
     bool inMoveLoop_ = false;
-    bool inResize_ = false;
+    bool inOwnSetWindowPos_ = false;  // its WM_SIZE and WM_MOVE are no reports
 
     struct Press {
         MouseButton button;

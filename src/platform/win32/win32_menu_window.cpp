@@ -227,7 +227,7 @@ void Win32MenuWindow::show(MascotWindow& owner) {
     if (auto* mascot = dynamic_cast<Win32MascotWindow*>(&owner)) {
         owner_ = mascot;
         // Owned: the menu stays above the mascot, topmost or not.
-        const auto ownerHandle = reinterpret_cast<LONG_PTR>(mascot->hwnd());
+        const auto ownerHandle = reinterpret_cast<LONG_PTR>(mascot->ensureCreated());
         if (GetWindowLongPtrW(window_, GWLP_HWNDPARENT) != ownerHandle)
             SetWindowLongPtrW(window_, GWLP_HWNDPARENT, ownerHandle);
     }
