@@ -210,49 +210,17 @@ Presentation Win32MascotWindow::choosePresentation() {
     if (seeThrough != layered_) {
         layered_ = seeThrough;
         background_ = core::Image();
-        if (hwnd_ != nullptr) {
-            const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
-            SetWindowLongPtrW(hwnd_, GWL_EXSTYLE,
-                              layered_ ? style | WS_EX_LAYERED : style & ~LONG_PTR{WS_EX_LAYERED});
-            // Back to painting: the window asks for its frame again.
-            if (!layered_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        }
+        if (hwnd_ != nullptr) Framebuffer::changeOver(hwnd_, presentation());
     }
+    return presentation();
+}
+
+Presentation Win32MascotWindow::presentation() const {
     return layered_ ? Presentation::SeeThrough : Presentation::Captured;
 }
 
 void Win32MascotWindow::present(const core::Image& frame) {
-    // Scene pixels to device pixels, each a factor x factor block. Where the scene is
-    // see-through: layered, alpha 1 (invisible, but alpha 0 would let clicks through to
-    // the window beneath); captured, the background copied in device pixels, so it
-    // stays exact at any scale.
-    constexpr uint32_t kClearButClickable = 0x01000000u;  // premultiplied: no colour
-    const int f = scale().factor;
-    core::Image device(frame.width * f, frame.height * f, core::kBlack);
-    for (int y = 0; y < device.height; ++y)
-        for (int x = 0; x < device.width; ++x) {
-            const uint32_t scene = frame.at(x / f, y / f);
-            if (core::isOpaque(scene)) device.at(x, y) = scene;
-            else if (layered_) device.at(x, y) = kClearButClickable;
-            else if (background_.contains(x, y)) device.at(x, y) = background_.at(x, y);
-            else device.at(x, y) = scene | core::kOpaque;
-        }
-    frame_.assign(device);
-    if (hwnd_ == nullptr || frame_.empty()) return;
-    if (layered_) {
-        // Kept by the system while hidden too: the next show shows it.
-        POINT source{0, 0};
-        SIZE size{frame_.width(), frame_.height()};
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        UpdateLayeredWindow(hwnd_, nullptr, nullptr, &size, frame_.dc(), &source, 0, &blend,
-                            ULW_ALPHA);
-        return;
-    }
-    if (!isVisible()) return;
-    HDC dc = GetDC(hwnd_);
-    if (dc == nullptr) return;
-    BitBlt(dc, 0, 0, frame_.width(), frame_.height(), frame_.dc(), 0, 0, SRCCOPY);
-    ReleaseDC(hwnd_, dc);
+    framebuffer_.present(hwnd_, frame, scale().factor, presentation(), background_);
 }
 
 bool Win32MascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
@@ -412,14 +380,8 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
 }
 
 void Win32MascotWindow::painted() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
-    if (!frame_.empty())
-        BitBlt(dc, 0, 0, frame_.width(), frame_.height(), frame_.dc(), 0, 0, SRCCOPY);
-    EndPaint(hwnd_, &ps);
-    if (showPaints_.passes(IsWindowVisible(hwnd_) != FALSE, IsRectEmpty(&ps.rcPaint) == FALSE,
-                           Clock::now()))
-        requestPaint();
+    const bool anythingExposed = framebuffer_.paint(hwnd_);
+    if (showPaints_.passes(isVisible(), anythingExposed, Clock::now())) requestPaint();
 }
 
 void Win32MascotWindow::pressed(MouseButton button, LParam lParam) {

@@ -12,11 +12,11 @@
 #include "core/expose_gate.h"
 #include "core/kept_geometry.h"
 #include "platform/mascot_window.h"
-#include "platform/win32/dib_surface.h"
 #include "platform/win32/display_scale.h"
 #include "platform/win32/message_handler.h"
 #include "platform/win32/presentation_choice.h"
 #include "platform/win32/surroundings_listener.h"
+#include "platform/win32/win32_framebuffer.h"
 
 #include <chrono>
 #include <optional>
@@ -59,6 +59,7 @@ private:
 
     MessageResult onMessage(HWND__* hwnd, unsigned message, WParam wParam,
                             LParam lParam) override;
+    Presentation presentation() const;
     void painted();
     void requestPaint();
     void pressed(MouseButton button, LParam lParam);
@@ -89,7 +90,7 @@ private:
     PresentationChoice presentation_;
     SurroundingsListener surroundings_;
     bool layered_ = false;  // see-through: WS_EX_LAYERED, frames with per-pixel alpha
-    DibSurface frame_;
+    Framebuffer framebuffer_;
 
     // The repaint that the window's own show asks for is not the window system's: Windows
     // sends one WM_PAINT for a show, within half a second if at all.
