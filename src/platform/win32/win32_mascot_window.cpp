@@ -20,10 +20,6 @@ constexpr UINT kSizeChanged = WM_APP + 2;
 constexpr UINT kScaleChanged = WM_APP + 3;  // the dpi changed: lay out anew
 constexpr UINT kMoved = WM_APP + 4;
 
-// Time for the windows beneath to repaint what the hidden window uncovered. Under Wine
-// and openbox, reading at once copied something else in 5 of 30 captures; after 15 ms,
-// in none of 60 (the window then stays hidden about 22 ms in all).
-constexpr DWORD kRepaintAllowanceMs = 15;
 // How long a move's last place may take to arrive; longer only where the window manager
 // did not put the window where the pointer let go (held at a screen edge).
 constexpr std::chrono::milliseconds kMoveSettleTime{250};
@@ -198,7 +194,7 @@ void Win32MascotWindow::show() {
 void Win32MascotWindow::hide() {
     if (!isVisible()) return;
     ShowWindow(hwnd_, SW_HIDE);
-    offScreenPending_ = true;
+    capture_.hidden();
 }
 
 bool Win32MascotWindow::isVisible() const {
@@ -225,37 +221,15 @@ void Win32MascotWindow::present(const core::Image& frame) {
 
 bool Win32MascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
     if (width <= 0 || height <= 0) return false;
-    waitUntilOffScreen();
+    capture_.waitUntilOffScreen(hwnd_);
     const PixelRect at = deviceRect();
     const int f = scale().factor;
-    DibSurface grab;
-    try {
-        grab = DibSurface(width * f, height * f);
-    } catch (const std::exception&) {
-        return false;
-    }
-    // The screen itself: a hidden window's own DC does not show what lies behind it,
-    // neither under Wine nor with a compositor.
-    HDC screen = GetDC(nullptr);
-    if (screen == nullptr) return false;
-    const BOOL copied = BitBlt(grab.dc(), 0, 0, width * f, height * f, screen, at.x, at.y,
-                               SRCCOPY | CAPTUREBLT);
-    ReleaseDC(nullptr, screen);
-    if (!copied) return false;
     // Kept here in device pixels; the scene gets a see-through background, over which
     // present() puts these pixels back one for one at any scale.
-    background_ = core::Image(width * f, height * f);
-    grab.copyTo(background_, width * f, height * f);
+    if (!ScreenCapture::read({at.x, at.y, width * f, height * f}, background_)) return false;
     for (int y = 0; y < std::min(height, dst.height); ++y)
         for (int x = 0; x < std::min(width, dst.width); ++x) dst.at(x, y) = core::kTransparent;
     return true;
-}
-
-void Win32MascotWindow::waitUntilOffScreen() {
-    if (!offScreenPending_) return;
-    offScreenPending_ = false;
-    if (IsWindowVisible(hwnd_)) return;
-    Sleep(kRepaintAllowanceMs);
 }
 
 void Win32MascotWindow::runMoveLoop() {

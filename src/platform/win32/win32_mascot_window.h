@@ -15,6 +15,7 @@
 #include "platform/win32/display_scale.h"
 #include "platform/win32/message_handler.h"
 #include "platform/win32/presentation_choice.h"
+#include "platform/win32/screen_capture.h"
 #include "platform/win32/surroundings_listener.h"
 #include "platform/win32/win32_framebuffer.h"
 
@@ -73,7 +74,6 @@ private:
     void keepSize(int width, int height);
     void sizeReported();
     void placeReported();
-    void waitUntilOffScreen();
     void waitUntilAt(int x, int y);
 
     const ActivationRelay& activation_;
@@ -96,7 +96,7 @@ private:
     // sends one WM_PAINT for a show, within half a second if at all.
     core::ExposeGate showPaints_{core::ExposeSource::ServerBurst, std::chrono::milliseconds{500}};
     bool paintQueued_ = false;
-    bool offScreenPending_ = false;  // hidden while on screen, the screen not yet read
+    ScreenCapture capture_;
     bool inMoveLoop_ = false;
     bool inOwnSetWindowPos_ = false;  // its WM_SIZE and WM_MOVE are no reports
 
