@@ -1,6 +1,7 @@
 #include "platform/win32/win32_mascot_window.h"
 
 #include "platform/win32/activation_relay.h"
+#include "platform/win32/move_loop.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -20,9 +21,6 @@ constexpr UINT kSizeChanged = WM_APP + 2;
 constexpr UINT kScaleChanged = WM_APP + 3;  // the dpi changed: lay out anew
 constexpr UINT kMoved = WM_APP + 4;
 
-// How long a move's last place may take to arrive; longer only where the window manager
-// did not put the window where the pointer let go (held at a screen edge).
-constexpr std::chrono::milliseconds kMoveSettleTime{250};
 // WS_EX_APPWINDOW keeps the window managed by the window manager under Wine, which the
 // always-on-top state needs; WS_EX_NOACTIVATE keeps captures from taking the focus.
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_NOACTIVATE;
@@ -42,12 +40,6 @@ std::vector<HWND> ownedWindows(HWND owner) {
 }
 
 int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
-
-POINT cursorPosition() {
-    POINT p{};
-    GetCursorPos(&p);
-    return p;
-}
 
 POINT screenPoint(HWND hwnd, LPARAM lParam) {
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -234,36 +226,18 @@ bool Win32MascotWindow::copyScreenBehind(core::Image& dst, int width, int height
 
 void Win32MascotWindow::runMoveLoop() {
     const PixelRect before = deviceRect();
-    const POINT pressedAt = press_ ? POINT{press_->screenX, press_->screenY} : cursorPosition();
+    const PixelPoint pressedAt = press_ ? press_->screen : pointerPosition();
     inMoveLoop_ = true;
-    ReleaseCapture();
-    // As a press on a title bar: the system's move loop, which returns on release.
-    SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    const PixelPoint releasedAt = runSystemMoveLoop(hwnd_);
     inMoveLoop_ = false;
     // The release ended the move; it is neither a mouse-up nor a click of the form's.
     press_.reset();
     clicks_.forget();
-    const POINT releasedAt = cursorPosition();
-    waitUntilAt(before.x + releasedAt.x - pressedAt.x, before.y + releasedAt.y - pressedAt.y);
+    waitUntilAt(hwnd_, {before.x + releasedAt.x - pressedAt.x,
+                        before.y + releasedAt.y - pressedAt.y});
     // Where the user put it is the program's place from now on.
     const PixelRect moved = deviceRect();
     keepPlace(moved.x, moved.y);
-}
-
-void Win32MascotWindow::waitUntilAt(int x, int y) {
-    // Under a window manager (Wine on X) the window manager moves the window, and the
-    // last place reaches the window a moment after the release: a place read at once
-    // is an old one, and the hold and the capture that follow would use it.
-    const auto deadline = Clock::now() + kMoveSettleTime;
-    while (Clock::now() < deadline) {
-        const PixelRect now = deviceRect();
-        if (now.x == x && now.y == y) return;
-        // Lets the system deliver what it has for the window (sent messages only; the
-        // posted ones wait for the program's own loop).
-        MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, 0);
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    }
 }
 
 bool Win32MascotWindow::setStayOnTop(bool on) {
@@ -361,7 +335,7 @@ void Win32MascotWindow::painted() {
 void Win32MascotWindow::pressed(MouseButton button, LParam lParam) {
     activation_.mascotPressed();
     const POINT at = screenPoint(hwnd_, lParam);
-    press_ = Press{button, at.x, at.y};
+    press_ = Press{button, {at.x, at.y}};
     clicks_.pressed(static_cast<int>(button), at.x, at.y);
     if (events.mouseDown) events.mouseDown(button, scenePoint(lParam), {at.x, at.y});
 }

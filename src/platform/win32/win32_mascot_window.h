@@ -74,7 +74,6 @@ private:
     void keepSize(int width, int height);
     void sizeReported();
     void placeReported();
-    void waitUntilAt(int x, int y);
 
     const ActivationRelay& activation_;
     HICON__* icon_;
@@ -102,8 +101,7 @@ private:
 
     struct Press {
         MouseButton button;
-        int screenX;
-        int screenY;
+        PixelPoint screen;
     };
     std::optional<Press> press_;
     core::ClickRule clicks_;
