@@ -2,6 +2,7 @@
 
 #include "platform/win32/activation_relay.h"
 #include "platform/win32/move_loop.h"
+#include "platform/win32/stay_on_top.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -24,20 +25,6 @@ constexpr UINT kMoved = WM_APP + 4;
 // WS_EX_APPWINDOW keeps the window managed by the window manager under Wine, which the
 // always-on-top state needs; WS_EX_NOACTIVATE keeps captures from taking the focus.
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_NOACTIVATE;
-
-bool isTopmost(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-
-std::vector<HWND> ownedWindows(HWND owner) {
-    std::vector<HWND> out;
-    auto collect = [](HWND w, LPARAM context) -> BOOL {
-        auto& found = *reinterpret_cast<std::pair<HWND, std::vector<HWND>*>*>(context);
-        if (GetWindow(w, GW_OWNER) == found.first) found.second->push_back(w);
-        return TRUE;
-    };
-    std::pair<HWND, std::vector<HWND>*> context{owner, &out};
-    EnumThreadWindows(GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(&context));
-    return out;
-}
 
 int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
@@ -240,24 +227,7 @@ void Win32MascotWindow::runMoveLoop() {
     keepPlace(moved.x, moved.y);
 }
 
-bool Win32MascotWindow::setStayOnTop(bool on) {
-    constexpr UINT kFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    ensureCreated();
-    const bool done = SetWindowPos(hwnd_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                                   kFlags) != FALSE;
-    if (!done || !on || isTopmost(hwnd_)) return done;
-    // Wine moves the windows this one owns (the menu) into the topmost band first and
-    // then puts this one just below them, where it stays out of the band. Without
-    // owned windows in the way it goes straight in; they follow it after.
-    const std::vector<HWND> owned = ownedWindows(hwnd_);
-    for (HWND w : owned) SetWindowLongPtrW(w, GWLP_HWNDPARENT, 0);
-    const bool again = SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, kFlags) != FALSE;
-    for (HWND w : owned) {
-        SetWindowLongPtrW(w, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hwnd_));
-        SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, kFlags);
-    }
-    return again;
-}
+bool Win32MascotWindow::setStayOnTop(bool on) { return setTopmost(ensureCreated(), on); }
 
 MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam wParam,
                                            LParam lParam) {
