@@ -16,6 +16,12 @@ TEST(Rounding, TiesGoToEven) {
     EXPECT_THROW(roundHalfEven(-3e9), std::overflow_error);
 }
 
+TEST(Rounding, FloorDivisionRoundsDownBelowZeroToo) {
+    const std::tuple<int, int, int> cases[] = {{7, 2, 3},   {6, 2, 3},   {0, 3, 0},  {-1, 2, -1},
+                                               {-2, 2, -1}, {-3, 2, -2}, {-7, 3, -3}, {5, 1, 5}};
+    for (const auto& [a, b, q] : cases) EXPECT_EQ(floorDiv(a, b), q) << a << " / " << b;
+}
+
 TEST(Layout, ScaleWidthFromSceneHeight) {
     struct Case {
         double height;

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_mascot_window.h"
 
+#include "core/rounding.h"
 #include "platform/win32/activation_relay.h"
 #include "platform/win32/move_loop.h"
 #include "platform/win32/stay_on_top.h"
@@ -7,12 +8,8 @@
 #include <windows.h>
 #include <windowsx.h>
 
-
 #include <algorithm>
-#include <cstdlib>
-#include <stdexcept>
 #include <utility>
-#include <vector>
 
 namespace ruvia::platform::win32 {
 namespace {
@@ -25,8 +22,6 @@ constexpr UINT kMoved = WM_APP + 4;
 // WS_EX_APPWINDOW keeps the window managed by the window manager under Wine, which the
 // always-on-top state needs; WS_EX_NOACTIVATE keeps captures from taking the focus.
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_NOACTIVATE;
-
-int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 POINT screenPoint(HWND hwnd, LPARAM lParam) {
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -100,7 +95,7 @@ DisplayScale Win32MascotWindow::scale() const {
 PixelRect Win32MascotWindow::geometry() const {
     const PixelRect d = deviceRect();
     const int f = scale().factor;
-    return {floorDiv(d.x, f), floorDiv(d.y, f), d.width / f, d.height / f};
+    return {core::floorDiv(d.x, f), core::floorDiv(d.y, f), d.width / f, d.height / f};
 }
 
 void Win32MascotWindow::move(int x, int y) {
@@ -324,7 +319,7 @@ void Win32MascotWindow::released(MouseButton button, LParam lParam) {
 
 PixelPoint Win32MascotWindow::scenePoint(LParam lParam) const {
     const int f = scale_.factor;
-    return {floorDiv(GET_X_LPARAM(lParam), f), floorDiv(GET_Y_LPARAM(lParam), f)};
+    return {core::floorDiv(GET_X_LPARAM(lParam), f), core::floorDiv(GET_Y_LPARAM(lParam), f)};
 }
 
 void Win32MascotWindow::requestPaint() {

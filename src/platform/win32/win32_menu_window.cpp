@@ -1,5 +1,6 @@
 #include "platform/win32/win32_menu_window.h"
 
+#include "core/rounding.h"
 #include "platform/win32/activation_relay.h"
 #include "platform/win32/control_host.h"
 #include "platform/win32/display_scale.h"
@@ -53,8 +54,6 @@ HFONT messageFont(int dpi) {
     metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi());
     return CreateFontIndirectW(&metrics.lfMessageFont);
 }
-
-int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 bool belongsToThisProgram(HWND hwnd) {
     DWORD process = 0;
@@ -269,7 +268,7 @@ int Win32MenuWindow::ownerFactor() const {
 PixelRect Win32MenuWindow::geometry() const {
     const PixelRect d = deviceRect();
     const int f = ownerFactor();
-    return {floorDiv(d.x, f), floorDiv(d.y, f), d.width / f, d.height / f};
+    return {core::floorDiv(d.x, f), core::floorDiv(d.y, f), d.width / f, d.height / f};
 }
 
 void Win32MenuWindow::move(int x, int y) {
