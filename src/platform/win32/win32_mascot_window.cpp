@@ -40,32 +40,19 @@ Win32MascotWindow::~Win32MascotWindow() {
 }
 
 void Win32MascotWindow::create() {
+    const PixelRect at = placement_.rect();
     hwnd_ = createHandledWindow({.className = L"RuviaMascotWindow",
                                  .style = WS_POPUP,
                                  .exStyle = kExStyle | (layered_ ? WS_EX_LAYERED : 0u),
-                                 .x = placed_.x,
-                                 .y = placed_.y,
-                                 .width = placed_.width,
-                                 .height = placed_.height,
+                                 .x = at.x,
+                                 .y = at.y,
+                                 .width = at.width,
+                                 .height = at.height,
                                  .title = L"RuviaMascot",
                                  .icon = icon_},
                                 *this);
     scale_ = displayScaleFor(dpiOfWindow(hwnd_));
-    // Made where and as large as the program said: that is what is kept from now on.
-    keptPlace_.placed(placed_.x, placed_.y);
-    keptSize_.asked(placed_.width, placed_.height);
-}
-
-void Win32MascotWindow::keepPlace(int x, int y) {
-    placed_.x = x;
-    placed_.y = y;
-    keptPlace_.placed(x, y);
-}
-
-void Win32MascotWindow::keepSize(int width, int height) {
-    placed_.width = width;
-    placed_.height = height;
-    keptSize_.asked(width, height);
+    placement_.made();
 }
 
 HWND__* Win32MascotWindow::ensureCreated() {
@@ -73,23 +60,15 @@ HWND__* Win32MascotWindow::ensureCreated() {
     return hwnd_;
 }
 
-void Win32MascotWindow::applyPlaced(unsigned flags) {
-    // What the program's own SetWindowPos sends back (WM_SIZE, WM_MOVE) is no report.
-    inOwnSetWindowPos_ = true;
-    SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, placed_.width, placed_.height,
-                 flags | SWP_NOZORDER | SWP_NOACTIVATE);
-    inOwnSetWindowPos_ = false;
-}
-
 PixelRect Win32MascotWindow::deviceRect() const {
-    if (hwnd_ == nullptr) return placed_;
+    if (hwnd_ == nullptr) return placement_.rect();
     RECT r{};
     GetWindowRect(hwnd_, &r);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 DisplayScale Win32MascotWindow::scale() const {
-    return hwnd_ != nullptr ? scale_ : displayScaleFor(dpiAt(placed_));
+    return hwnd_ != nullptr ? scale_ : displayScaleFor(dpiAt(placement_.rect()));
 }
 
 PixelRect Win32MascotWindow::geometry() const {
@@ -104,37 +83,15 @@ void Win32MascotWindow::move(int x, int y) {
     const PixelRect now = geometry();
     const PixelRect device = deviceRect();  // the user may have moved it meanwhile
     const int f = scale().factor;
-    keepPlace(x != now.x ? x * f : device.x, y != now.y ? y * f : device.y);
-    if (hwnd_ != nullptr) applyPlaced(SWP_NOSIZE);
+    placement_.place(hwnd_, x != now.x ? x * f : device.x, y != now.y ? y * f : device.y);
 }
 
 void Win32MascotWindow::resize(int width, int height) {
     const PixelRect now = geometry();
     const bool changed = width != now.width || height != now.height;
     const int f = scale().factor;
-    keepSize(width * f, height * f);
-    if (hwnd_ != nullptr) applyPlaced(SWP_NOMOVE);
+    placement_.size(hwnd_, width * f, height * f);
     if (changed && events.resize) events.resize();
-}
-
-void Win32MascotWindow::sizeReported() {
-    const PixelRect d = deviceRect();
-    // Under Wine a stale report of an earlier size can arrive after the program's own;
-    // laying out for it would shrink the mascot for good.
-    if (keptSize_.reported(d.width, d.height) == core::SizeReport::PutBack)
-        applyPlaced(SWP_NOMOVE);
-}
-
-void Win32MascotWindow::placeReported() {
-    const PixelRect d = deviceRect();
-    // Wine under load applied a stale place of (0, 0) after the first show.
-    switch (keptPlace_.reported(d.x, d.y, Clock::now())) {
-        case core::PlaceReport::AsPlaced: return;
-        case core::PlaceReport::Adopted:  // the user's move, with the window manager's help
-            keepPlace(d.x, d.y);
-            return;
-        case core::PlaceReport::PutBack: applyPlaced(SWP_NOSIZE); return;
-    }
 }
 
 void Win32MascotWindow::dpiChanged(int dpi, const RECT& suggested) {
@@ -148,9 +105,8 @@ void Win32MascotWindow::dpiChanged(int dpi, const RECT& suggested) {
     // The pin is at the top centre: keeping that point where the system put it keeps
     // the pin under the pointer that drags it.
     const int centre = (suggested.left + suggested.right) / 2;
-    keepPlace(centre - width / 2, suggested.top);
-    keepSize(width, height);
-    applyPlaced(0);
+    const int top = suggested.top;
+    placement_.placeAndSize(hwnd_, {centre - width / 2, top, width, height});
     // Laid out and captured anew from the message loop: not inside the move loop.
     PostMessageW(hwnd_, kScaleChanged, 0, 0);
 }
@@ -159,7 +115,7 @@ void Win32MascotWindow::show() {
     ensureCreated();
     if (IsWindowVisible(hwnd_)) return;
     showPaints_.shown(Clock::now());
-    keptPlace_.shown(Clock::now());
+    placement_.shown(Clock::now());
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     // The show's repaint, if it is due already, is handled (and swallowed) right here.
     UpdateWindow(hwnd_);
@@ -219,7 +175,7 @@ void Win32MascotWindow::runMoveLoop() {
                         before.y + releasedAt.y - pressedAt.y});
     // Where the user put it is the program's place from now on.
     const PixelRect moved = deviceRect();
-    keepPlace(moved.x, moved.y);
+    placement_.adopt(moved.x, moved.y);
 }
 
 bool Win32MascotWindow::setStayOnTop(bool on) { return setTopmost(ensureCreated(), on); }
@@ -239,16 +195,16 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
         if (IsWindowVisible(hwnd) && events.paint) events.paint();
         return 0;
     case WM_SIZE:
-        if (!inOwnSetWindowPos_) PostMessageW(hwnd, kSizeChanged, 0, 0);
+        if (!placement_.settingItself()) PostMessageW(hwnd, kSizeChanged, 0, 0);
         break;
     case WM_MOVE:
-        if (!inOwnSetWindowPos_ && !inMoveLoop_) PostMessageW(hwnd, kMoved, 0, 0);
+        if (!placement_.settingItself() && !inMoveLoop_) PostMessageW(hwnd, kMoved, 0, 0);
         break;
     case kMoved:
-        placeReported();
+        placement_.placeReported(hwnd, deviceRect(), Clock::now());
         return 0;
     case kSizeChanged:
-        sizeReported();
+        placement_.sizeReported(hwnd, deviceRect());
         return 0;
     case WM_DPICHANGED:
         dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

@@ -2,6 +2,8 @@
 // present, copyScreenBehind, runMoveLoop, setStayOnTop and the paint, resize and mouse
 // events, on a borderless WS_POPUP window that never takes activation; what it hears of
 // the screens and of the program's end goes to the toolkit's callbacks. No <windows.h>.
+// Frames go on screen through Framebuffer, the screen behind is read by ScreenCapture,
+// and the place and size are kept against the window manager by KeptPlacement.
 //
 // The native window is made on the first show, at the place and size the program has
 // set by then: a window made small and moved while hidden lets a stale report of the
@@ -10,9 +12,9 @@
 
 #include "core/click_rule.h"
 #include "core/expose_gate.h"
-#include "core/kept_geometry.h"
 #include "platform/mascot_window.h"
 #include "platform/win32/display_scale.h"
+#include "platform/win32/kept_placement.h"
 #include "platform/win32/message_handler.h"
 #include "platform/win32/presentation_choice.h"
 #include "platform/win32/screen_capture.h"
@@ -66,24 +68,14 @@ private:
     void pressed(MouseButton button, LParam lParam);
     void released(MouseButton button, LParam lParam);
     void create();
-    void applyPlaced(unsigned flags);
     PixelRect deviceRect() const;
     PixelPoint scenePoint(LParam lParam) const;
     void dpiChanged(int dpi, const tagRECT& suggested);
-    void keepPlace(int x, int y);
-    void keepSize(int width, int height);
-    void sizeReported();
-    void placeReported();
 
     const ActivationRelay& activation_;
     HICON__* icon_;
     HWND__* hwnd_ = nullptr;
-    // Where the program put the window and how large it made it, in device pixels: only
-    // the program sizes it, so a size reported otherwise is put right, never laid out.
-    PixelRect placed_{0, 0, 1, 1};
-    core::KeptSize keptSize_;
-    // Wine's stale places come later than i3's retakes: up to 1.5 s after a show.
-    core::KeptPlace keptPlace_{std::chrono::milliseconds{1500}};
+    KeptPlacement placement_;
     DisplayScale scale_;      // of the window once it is made
     core::Image background_;  // the last copy of the screen, device pixels
     PresentationChoice presentation_;
@@ -97,7 +89,6 @@ private:
     bool paintQueued_ = false;
     ScreenCapture capture_;
     bool inMoveLoop_ = false;
-    bool inOwnSetWindowPos_ = false;  // its WM_SIZE and WM_MOVE are no reports
 
     struct Press {
         MouseButton button;
