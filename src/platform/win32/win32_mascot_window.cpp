@@ -23,6 +23,19 @@ constexpr UINT kMoved = WM_APP + 4;
 // always-on-top state needs; WS_EX_NOACTIVATE keeps captures from taking the focus.
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_NOACTIVATE;
 
+MouseButton buttonOf(unsigned message) {
+    switch (message) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return MouseButton::Right;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        return MouseButton::Middle;
+    default:
+        return MouseButton::Left;
+    }
+}
+
 POINT screenPoint(HWND hwnd, LPARAM lParam) {
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ClientToScreen(hwnd, &p);
@@ -225,22 +238,14 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
         }
         break;
     case WM_LBUTTONDOWN:
-        pressed(MouseButton::Left, lParam);
-        return 0;
     case WM_RBUTTONDOWN:
-        pressed(MouseButton::Right, lParam);
-        return 0;
     case WM_MBUTTONDOWN:
-        pressed(MouseButton::Middle, lParam);
+        pressed(buttonOf(message), lParam);
         return 0;
     case WM_LBUTTONUP:
-        released(MouseButton::Left, lParam);
-        return 0;
     case WM_RBUTTONUP:
-        released(MouseButton::Right, lParam);
-        return 0;
     case WM_MBUTTONUP:
-        released(MouseButton::Middle, lParam);
+        released(buttonOf(message), lParam);
         return 0;
     default:
         break;
