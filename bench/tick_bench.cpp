@@ -132,10 +132,19 @@ BENCHMARK(BM_SceneMemcpy);
 // each floor: on standard output beside the console's table, on standard error beside
 // JSON or CSV, which must stay machine-readable.
 class WithRatios : public benchmark::BenchmarkReporter {
+    // The library marks its CSV output as going, yet --benchmark_format=csv still asks
+    // for it; until it goes, this reporter keeps the flag's word.
+    static std::unique_ptr<benchmark::BenchmarkReporter> csvReporter() {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        return std::make_unique<benchmark::CSVReporter>();
+#pragma GCC diagnostic pop
+    }
+
 public:
     explicit WithRatios(std::string_view format) {
         if (format == "json") inner_ = std::make_unique<benchmark::JSONReporter>();
-        else if (format == "csv") inner_ = std::make_unique<benchmark::CSVReporter>();
+        else if (format == "csv") inner_ = csvReporter();
         // Colour for a terminal only, as the library's own console does by default.
         else inner_ = std::make_unique<benchmark::ConsoleReporter>(
             isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "launch/autostart_entry.h"
+#include "launch/options.h"
 #include "launch/user_paths.h"
 #include "mascot/form1_design.h"
 
@@ -61,34 +62,28 @@ CommandLine readCommandLine(const QStringList& arguments) {
     };
     if (!parser.parse(arguments)) return refuse(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
-        return refuse(QStringLiteral("Unexpected argument '%1'.")
+        return refuse(QString::fromLatin1(launch::kUnexpectedArgument)
                           .arg(parser.positionalArguments().constFirst()));
-    if (parser.isSet(help)) {
-        out.action = CommandLine::Action::ShowHelp;
-        out.text = out.usage;
-        return out;
+    const launch::OptionsDecision decision =
+        launch::decideOptions({.help = parser.isSet(help),
+                               .version = parser.isSet(version),
+                               .settings = parser.isSet(settings),
+                               .settingsFileEmpty = parser.value(settings).isEmpty(),
+                               .userSettings = parser.isSet(userSettings),
+                               .autostart = parser.isSet(autostart),
+                               .noAutostart = parser.isSet(noAutostart)});
+    out.action = decision.action;
+    out.settings = decision.settings;
+    out.settingsFile = parser.value(settings);
+    switch (decision.action) {
+        case CommandLine::Action::Refuse: out.text = QString::fromLatin1(decision.reason); break;
+        case CommandLine::Action::ShowHelp: out.text = out.usage; break;
+        case CommandLine::Action::ShowVersion:
+            out.text = QStringLiteral("%1 %2\n").arg(QString::fromLatin1(kProgram),
+                                                     QStringLiteral(RUVIA_VERSION));
+            break;
+        default: break;
     }
-    if (parser.isSet(version)) {
-        out.action = CommandLine::Action::ShowVersion;
-        out.text = QStringLiteral("%1 %2\n").arg(QString::fromLatin1(kProgram),
-                                                 QStringLiteral(RUVIA_VERSION));
-        return out;
-    }
-    if (parser.isSet(autostart) && parser.isSet(noAutostart))
-        return refuse(QStringLiteral("--autostart and --no-autostart contradict each other."));
-    if (parser.isSet(settings) && parser.isSet(userSettings))
-        return refuse(QStringLiteral("--settings and %1 name two places; give one.")
-                          .arg(QString::fromLatin1(launch::kUserSettingsOption)));
-    if (parser.isSet(settings)) {
-        out.settings = CommandLine::SettingsPlace::NamedFile;
-        out.settingsFile = parser.value(settings);
-        if (out.settingsFile.isEmpty())
-            return refuse(QStringLiteral("--settings needs a file name."));
-    } else if (parser.isSet(userSettings)) {
-        out.settings = CommandLine::SettingsPlace::UserConfig;
-    }
-    if (parser.isSet(autostart)) out.action = CommandLine::Action::AddAutostart;
-    if (parser.isSet(noAutostart)) out.action = CommandLine::Action::RemoveAutostart;
     return out;
 }
 

@@ -1,6 +1,7 @@
 // The Linux program's command line: what to do, and where the position is kept.
 #pragma once
 
+#include "launch/options.h"
 #include "settings/settings_store.h"
 
 #include <QString>
@@ -14,8 +15,8 @@
 namespace ruvia::app {
 
 struct CommandLine {
-    enum class Action { Run, ShowHelp, ShowVersion, AddAutostart, RemoveAutostart, Refuse };
-    enum class SettingsPlace { CurrentDirectory, NamedFile, UserConfig };
+    using Action = launch::Action;
+    using SettingsPlace = launch::SettingsPlace;
 
     Action action = Action::Run;
     SettingsPlace settings = SettingsPlace::CurrentDirectory;

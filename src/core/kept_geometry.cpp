@@ -22,7 +22,7 @@ void KeptPlace::placed(int x, int y) {
 }
 
 void KeptPlace::shown(Clock::time_point now) {
-    guardUntil_ = now + kGuardTime;
+    guardUntil_ = now + guardTime_;
     putBacks_ = 0;
 }
 

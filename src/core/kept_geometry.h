@@ -38,6 +38,10 @@ public:
     static constexpr std::chrono::milliseconds kGuardTime{1000};
     static constexpr int kMaxPutBacks = 3;
 
+    // `guardTime`: how long after a show a place not asked for counts as the window
+    // system's rather than the user's.
+    explicit KeptPlace(std::chrono::milliseconds guardTime = kGuardTime) : guardTime_(guardTime) {}
+
     void placed(int x, int y);
     void shown(Clock::time_point now);
     PlaceReport reported(int x, int y, Clock::time_point now);
@@ -46,6 +50,7 @@ public:
     int y() const { return y_; }
 
 private:
+    std::chrono::milliseconds guardTime_;
     bool known_ = false;
     int x_ = 0;
     int y_ = 0;

@@ -2,6 +2,9 @@
 // folder works, and none of the C++ streams, which would triple the program's size.
 #include "settings/settings_store.h"
 
+#include "platform/win32/system_error.h"
+#include "platform/win32/wide_text.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -10,40 +13,14 @@ namespace ruvia::settings {
 
 namespace {
 
+using platform::win32::narrow;
+using platform::win32::systemErrorText;
+using platform::win32::widen;
+
 // Longer files are not ours; the first line is all that counts anyway.
 constexpr DWORD kMaxRead = 4096;
 // Tries at a free temporary name before the folder counts as unwritable.
 constexpr int kTemporaryNameTries = 16;
-
-std::wstring wide(const char* utf8) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring out(n > 1 ? static_cast<size_t>(n - 1) : 0, L'\0');
-    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), n);
-    return out;
-}
-
-std::string narrow(const std::wstring& text) {
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 1 ? static_cast<size_t>(n - 1) : 0, '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-// The system's words for an error code, in the user's language.
-std::string reasonFor(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length > 0 ? std::wstring(text, length) : std::wstring();
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                                 message.back() == L' ' || message.back() == L'.'))
-        message.pop_back();
-    return (message.empty() ? "error" : narrow(message)) + " (error " + std::to_string(code) + ")";
-}
 
 // Closes the handle however the function that opened it ends.
 class FileHandle {
@@ -138,7 +115,7 @@ HANDLE createUniqueTemporary(const std::wstring& target, std::wstring& name) {
 
 }  // namespace
 
-SettingsPath::SettingsPath(const char* utf8) : native_(wide(utf8)) {}
+SettingsPath::SettingsPath(const char* utf8) : native_(widen(utf8)) {}
 
 std::string SettingsPath::utf8() const { return narrow(native_); }
 
@@ -175,7 +152,7 @@ std::string writeSavedPosition(const SettingsPath& file, float left, float top,
     if (missing == MissingFolder::Create) {
         if (const DWORD error = createFolders(folderOf(target)); error != ERROR_SUCCESS)
             return "Could not save the mascot's position to " + file.utf8() +
-                   ": cannot create its folder: " + reasonFor(error);
+                   ": cannot create its folder: " + systemErrorText(error);
     }
     std::wstring temporaryName;
     FileHandle out(createUniqueTemporary(target, temporaryName));
@@ -185,7 +162,7 @@ std::string writeSavedPosition(const SettingsPath& file, float left, float top,
             DeleteFileW(temporaryName.c_str());
         }
         return "Could not save the mascot's position to " + file.utf8() + ": " + what + ": " +
-               reasonFor(error);
+               systemErrorText(error);
     };
     if (!out.ok()) {
         const DWORD error = GetLastError();

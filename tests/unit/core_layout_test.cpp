@@ -16,6 +16,12 @@ TEST(Rounding, TiesGoToEven) {
     EXPECT_THROW(roundHalfEven(-3e9), std::overflow_error);
 }
 
+TEST(Rounding, FloorDivisionRoundsDownBelowZeroToo) {
+    const std::tuple<int, int, int> cases[] = {{7, 2, 3},   {6, 2, 3},   {0, 3, 0},  {-1, 2, -1},
+                                               {-2, 2, -1}, {-3, 2, -2}, {-7, 3, -3}, {5, 1, 5}};
+    for (const auto& [a, b, q] : cases) EXPECT_EQ(floorDiv(a, b), q) << a << " / " << b;
+}
+
 TEST(Layout, ScaleWidthFromSceneHeight) {
     struct Case {
         double height;
@@ -129,4 +135,13 @@ TEST(KeptPlace, AMoveSoonAfterAShowIsPutBackAndALaterOneIsTheUsers) {
     // The next show guards the place anew.
     kept.shown(t0 + 2s);
     EXPECT_EQ(kept.reported(302, 318, t0 + 2s + 5ms), PlaceReport::PutBack);
+
+    // Wine's stale places come later: its guard is longer, and runs only from a show.
+    KeptPlace longer(1500ms);
+    longer.placed(200, 100);
+    EXPECT_EQ(longer.reported(0, 0, t0 + 1ms), PlaceReport::Adopted) << "never shown";
+    longer.placed(200, 100);
+    longer.shown(t0 + 1s);
+    EXPECT_EQ(longer.reported(0, 0, t0 + 1s + 1499ms), PlaceReport::PutBack);
+    EXPECT_EQ(longer.reported(0, 0, t0 + 1s + 1500ms), PlaceReport::Adopted);
 }

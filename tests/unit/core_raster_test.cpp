@@ -87,7 +87,7 @@ TEST(BitBlt, EveryOperationMatchesThePixelRuleOnAnyWidthAndCarriesTheTopByte) {
         {RasterOp::SrcInvert, [](uint32_t d, uint32_t s) { return d ^ s; }}};
     for (const auto& [rop, rule] : ops)
         for (int w : {1, 3, 4, 5, 8, 13, 16, 17})
-            for (const auto [srcWidth, sx, x] : {std::tuple(w, 0, 0), std::tuple(w + 3, 2, 1)}) {
+            for (const auto& [srcWidth, sx, x] : {std::tuple(w, 0, 0), std::tuple(w + 3, 2, 1)}) {
                 Image src(srcWidth, 4), dst(srcWidth, 4);
                 for (int y = 0; y < 4; ++y)
                     for (int xx = 0; xx < srcWidth; ++xx) {
@@ -109,7 +109,7 @@ TEST(BitBlt, EveryOperationMatchesThePixelRuleOnAnyWidthAndCarriesTheTopByte) {
 }
 
 TEST(FillRect, FillsOnlyTheClippedRectangle) {
-    for (const auto [x, y, w, h] : {std::tuple(2, 1, 3, 2), std::tuple(-2, -1, 4, 3),
+    for (const auto& [x, y, w, h] : {std::tuple(2, 1, 3, 2), std::tuple(-2, -1, 4, 3),
                                     std::tuple(4, 3, 9, 9), std::tuple(0, 0, 0, 5)}) {
         Image img(6, 4, kWhite);
         fillRect(img, x, y, w, h, 0x123456);

@@ -114,27 +114,6 @@ TEST(ClickRule, APressAndReleaseOfOneButtonCloseTogetherOverTheWindowIsAClick) {
     }
 }
 
-TEST(UnaskedChangeGuard, PutsAnUnaskedSizeOrPlaceRightAFewTimesThenLetsItBe) {
-    using ruvia::core::UnaskedChangeGuard;
-    const auto start = UnaskedChangeGuard::Clock::time_point{} + 1h;
-    UnaskedChangeGuard guard;
-    EXPECT_FALSE(guard.watchesPlace(start)) << "never shown";
-    guard.shown(start);
-    EXPECT_TRUE(guard.watchesPlace(start + 1499ms));
-    EXPECT_FALSE(guard.watchesPlace(start + 1500ms)) << "later moves are the user's";
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(guard.repairSize()) << i;
-        EXPECT_TRUE(guard.repairPlace()) << i;
-    }
-    EXPECT_FALSE(guard.repairSize()) << "a window manager that insists gets its way";
-    EXPECT_FALSE(guard.repairPlace());
-    guard.sized();
-    EXPECT_TRUE(guard.repairSize()) << "the program's own size starts the count again";
-    EXPECT_FALSE(guard.repairPlace()) << "but not the place's";
-    guard.shown(start + 2s);
-    EXPECT_TRUE(guard.repairPlace()) << "each show does";
-}
-
 TEST(WithdrawLearning, TwoWaitsInARowThatRunOutOffTheScreenTeachOffScreenIsGone) {
     struct Wait {
         bool timedOut, offScreen;

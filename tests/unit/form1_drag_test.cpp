@@ -46,11 +46,12 @@ TEST_F(PinDrag, MovesTheWindowRecapturesAndRestartsTheSwing) {
     const auto [x0, y0] = std::pair(std::get<2>(frozen), std::get<3>(frozen));
     for (int y = 0; y < mask.height; ++y)
         for (int x = 0; x < mask.width; ++x)
-            if (p.form.PicMain.contains(x0 + x, y0 + y))
+            if (p.form.PicMain.contains(x0 + x, y0 + y)) {
                 ASSERT_EQ(p.form.PicMain.at(x0 + x, y0 + y),
                           mask.at(x, y) == core::kMaskSolid ? sprite.at(x, y)
                                                         : p.form.PicTemp.at(x0 + x, y0 + y))
                     << x << "," << y;
+            }
 }
 
 TEST_F(PinDrag, TheMiddleButtonDragsLikeTheLeftWithTheSwingFrozen) {

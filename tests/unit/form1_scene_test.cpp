@@ -33,7 +33,7 @@ protected:
         const core::Image behind = wallpaperBehind(program->window().geometry());
         const platform::PixelRect pin{f.PinX, f.PinY, 16, 16};
         const platform::PixelRect string{std::min<int>(f.Line1.X1, f.Line1.X2) - 1, 0,
-                                         std::abs(f.Line1.X2 - f.Line1.X1) + 4,
+                                         static_cast<int>(std::abs(f.Line1.X2 - f.Line1.X1)) + 4,
                                          static_cast<int>(f.Line1.Y2) + 2};
         const core::Image& shown = program->window().shownFrame();
         int mismatches = 0;
@@ -289,8 +289,9 @@ TEST_F(Scene, ATickClearsWhatASmallerCaptureDoesNotCover) {
     for (int y = 0; y < f.PicMain.height; ++y)
         for (int x = 0; x < f.PicMain.width; ++x)
             if ((x >= f.PicTemp.width || y >= f.PicTemp.height) &&
-                !inside(x, y, {f.CharX, f.CharY, 32, 56}))
+                !inside(x, y, {f.CharX, f.CharY, 32, 56})) {
                 ASSERT_EQ(f.PicMain.at(x, y), cleared) << x << "," << y;
+            }
     EXPECT_EQ(f.PicMain.at(0, f.PicTemp.height - 1), behind.at(0, f.PicTemp.height - 1));
 }
 

@@ -1,4 +1,5 @@
 #include "launch/autostart_entry.h"
+#include "launch/options.h"
 #include "launch/user_paths.h"
 #include "launch/whole_file.h"
 #include "settings/settings_store.h"
@@ -31,6 +32,42 @@ TEST(Launch, ConfigHomeFollowsTheXdgRule) {
     }
     EXPECT_EQ(launch::userSettingsFile("/cfg"), "/cfg/ruvia-mascot/pdl_swg.ini");
     EXPECT_EQ(launch::autostartEntryFile("/cfg"), "/cfg/autostart/ruvia-mascot.desktop");
+}
+
+TEST(Launch, OptionsAreDecidedTogetherInOneOrder) {
+    using launch::Action;
+    using launch::SettingsPlace;
+    struct Case {
+        launch::GivenOptions given;
+        Action action;
+        SettingsPlace settings;
+        std::string reason;
+    };
+    const std::string contradict = "--autostart and --no-autostart contradict each other.";
+    const std::string twoPlaces = "--settings and --user-settings name two places; give one.";
+    const Case cases[] = {
+        {{}, Action::Run, SettingsPlace::CurrentDirectory, ""},
+        {{.help = true, .version = true, .autostart = true, .noAutostart = true},
+         Action::ShowHelp, SettingsPlace::CurrentDirectory, ""},
+        {{.version = true, .settings = true, .userSettings = true}, Action::ShowVersion,
+         SettingsPlace::CurrentDirectory, ""},
+        {{.settings = true, .userSettings = true, .autostart = true, .noAutostart = true},
+         Action::Refuse, SettingsPlace::CurrentDirectory, contradict},
+        {{.settings = true, .settingsFileEmpty = true, .userSettings = true}, Action::Refuse,
+         SettingsPlace::CurrentDirectory, twoPlaces},
+        {{.settings = true, .settingsFileEmpty = true, .autostart = true}, Action::Refuse,
+         SettingsPlace::CurrentDirectory, "--settings needs a file name."},
+        {{.settings = true, .autostart = true}, Action::AddAutostart, SettingsPlace::NamedFile,
+         ""},
+        {{.userSettings = true, .noAutostart = true}, Action::RemoveAutostart,
+         SettingsPlace::UserConfig, ""},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const launch::OptionsDecision got = launch::decideOptions(cases[i].given);
+        EXPECT_EQ(got.action, cases[i].action) << "case " << i;
+        EXPECT_EQ(got.settings, cases[i].settings) << "case " << i;
+        EXPECT_EQ(got.reason, cases[i].reason) << "case " << i;
+    }
 }
 
 TEST(Launch, ExecArgumentsAreQuotedOnlyWhenTheyMustBe) {

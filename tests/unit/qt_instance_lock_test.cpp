@@ -95,8 +95,9 @@ TEST_F(InstanceLockTest, ProblemsWithTheLockFileAreNotAnotherCopy) {
         c.spoil();
         InstanceLock l;
         EXPECT_EQ(l.claim(), c.expected) << c.name;
-        if (c.expected == LockClaim::Unavailable)
+        if (c.expected == LockClaim::Unavailable) {
             EXPECT_NE(l.problem().find(lock), std::string::npos) << c.name << ": " << l.problem();
+        }
     }
 }
 

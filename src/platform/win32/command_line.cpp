@@ -1,55 +1,60 @@
 #include "platform/win32/command_line.h"
 
+#include "platform/win32/wide_text.h"
+
+#include <utility>
+
 namespace ruvia::platform::win32 {
 
 namespace {
 
-CommandLine refused(std::wstring reason) {
+// One of the shared reasons, with `argument` for its %1.
+CommandLine refused(const char* reason, const std::wstring& argument = {}) {
     CommandLine out;
     out.action = CommandLine::Action::Refuse;
-    out.reason = std::move(reason);
+    out.reason = widen(reason);
+    if (const size_t at = out.reason.find(L"%1"); at != std::wstring::npos)
+        out.reason.replace(at, 2, argument);
     return out;
 }
 
 }  // namespace
 
 CommandLine readCommandLine(const std::vector<std::wstring>& arguments) {
-    CommandLine out;
-    bool named = false, user = false, add = false, remove = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
+    // Read in order: the first argument that cannot be read is the one refused, and help
+    // or the version answers what comes after it.
+    launch::GivenOptions given;
+    std::wstring settingsFile;
+    for (size_t i = 0; i < arguments.size() && !given.help && !given.version; ++i) {
         const std::wstring& a = arguments[i];
         if (a == L"/?" || a == L"-?" || a == L"-h" || a == L"--help") {
-            out.action = CommandLine::Action::ShowHelp;
-            return out;
-        }
-        if (a == L"-v" || a == L"--version") {
-            out.action = CommandLine::Action::ShowVersion;
-            return out;
-        }
-        if (a == L"--settings" || a.starts_with(L"--settings=")) {
+            given.help = true;
+        } else if (a == L"-v" || a == L"--version") {
+            given.version = true;
+        } else if (a == L"--settings" || a.starts_with(L"--settings=")) {
             if (a == L"--settings" && i + 1 == arguments.size())
-                return refused(L"Missing value after '--settings'.");
-            out.settingsFile = a == L"--settings" ? arguments[++i] : a.substr(11);
-            if (out.settingsFile.empty()) return refused(L"--settings needs a file name.");
-            named = true;
+                return refused(launch::kMissingValue, L"--settings");
+            settingsFile = a == L"--settings" ? arguments[++i] : a.substr(11);
+            if (settingsFile.empty()) return refused(launch::kSettingsNeedsFile);
+            given.settings = true;
         } else if (a == L"--user-settings") {
-            user = true;
+            given.userSettings = true;
         } else if (a == L"--autostart") {
-            add = true;
+            given.autostart = true;
         } else if (a == L"--no-autostart") {
-            remove = true;
+            given.noAutostart = true;
         } else if (a.starts_with(L"-") || a.starts_with(L"/")) {
-            return refused(L"Unknown option '" + a + L"'.");
+            return refused(launch::kUnknownOption, a);
         } else {
-            return refused(L"Unexpected argument '" + a + L"'.");
+            return refused(launch::kUnexpectedArgument, a);
         }
     }
-    if (add && remove) return refused(L"--autostart and --no-autostart contradict each other.");
-    if (named && user) return refused(L"--settings and --user-settings name two places; give one.");
-    if (named) out.settings = CommandLine::SettingsPlace::NamedFile;
-    if (user) out.settings = CommandLine::SettingsPlace::UserConfig;
-    if (add) out.action = CommandLine::Action::AddAutostart;
-    if (remove) out.action = CommandLine::Action::RemoveAutostart;
+    const launch::OptionsDecision decision = launch::decideOptions(given);
+    if (decision.action == CommandLine::Action::Refuse) return refused(decision.reason);
+    CommandLine out;
+    out.action = decision.action;
+    out.settings = decision.settings;
+    out.settingsFile = std::move(settingsFile);
     return out;
 }
 

@@ -1,6 +1,9 @@
 // The Windows program's command line: the Linux program's options, read by hand (there is
-// no Qt here), and `/?` for help as Windows programs have it.
+// no Qt here), and `/?` for help as Windows programs have it. What they mean together is
+// decided as on Linux (launch/options.h).
 #pragma once
+
+#include "launch/options.h"
 
 #include <string>
 #include <vector>
@@ -8,8 +11,8 @@
 namespace ruvia::platform::win32 {
 
 struct CommandLine {
-    enum class Action { Run, ShowHelp, ShowVersion, AddAutostart, RemoveAutostart, Refuse };
-    enum class SettingsPlace { CurrentDirectory, NamedFile, UserConfig };
+    using Action = launch::Action;
+    using SettingsPlace = launch::SettingsPlace;
 
     Action action = Action::Run;
     SettingsPlace settings = SettingsPlace::CurrentDirectory;

@@ -1,5 +1,6 @@
 #include "platform/win32/control_host.h"
 
+#include "platform/win32/system_error.h"
 #include "platform/win32/wide_text.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "platform/win32/dib_surface.h"
 
-#include "platform/win32/message_handler.h"
+#include "platform/win32/system_error.h"
 
 #include <windows.h>
 

@@ -13,13 +13,6 @@ using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 
-int systemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : kBaseDpi;
-}
-
 template <typename Fn>
 Fn systemFunction(const wchar_t* dll, const char* name, bool load) {
     HMODULE module = load ? LoadLibraryW(dll) : GetModuleHandleW(dll);
@@ -28,6 +21,13 @@ Fn systemFunction(const wchar_t* dll, const char* name, bool load) {
 }
 
 }  // namespace
+
+int systemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kBaseDpi;
+}
 
 int dpiOfWindow(HWND hwnd) {
     static const auto getDpiForWindow =

@@ -17,5 +17,7 @@ using core::displayScaleFor;
 // the monitor that holds most of `deviceRect`, else the system's.
 int dpiOfWindow(HWND__* hwnd);
 int dpiAt(PixelRect deviceRect);
+// The system's own dpi, which is every monitor's where Windows knows no other.
+int systemDpi();
 
 }  // namespace ruvia::platform::win32

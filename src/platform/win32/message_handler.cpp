@@ -1,5 +1,6 @@
 #include "platform/win32/message_handler.h"
 
+#include "platform/win32/system_error.h"
 #include "platform/win32/wide_text.h"
 
 #include <windows.h>
@@ -55,19 +56,6 @@ HWND__* createHandledWindow(const WindowRecipe& recipe, MessageHandler& handler)
         SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(recipe.icon));
     }
     return hwnd;
-}
-
-std::string lastErrorText() {
-    const DWORD code = GetLastError();
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length > 0 ? std::wstring(text, length) : std::wstring();
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
-        message.pop_back();
-    return narrow(message) + " (error " + std::to_string(code) + ")";
 }
 
 }  // namespace ruvia::platform::win32

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 struct HWND__;
 struct HICON__;
@@ -42,8 +41,5 @@ struct WindowRecipe {
 // Creates a window of one of our classes (registered on first use) whose messages go
 // to `handler` until the window is destroyed. Throws std::runtime_error on failure.
 HWND__* createHandledWindow(const WindowRecipe& recipe, MessageHandler& handler);
-
-// The system's text for the calling thread's last error.
-std::string lastErrorText();
 
 }  // namespace ruvia::platform::win32

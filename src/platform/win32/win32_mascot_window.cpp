@@ -1,16 +1,15 @@
 #include "platform/win32/win32_mascot_window.h"
 
+#include "core/rounding.h"
 #include "platform/win32/activation_relay.h"
+#include "platform/win32/move_loop.h"
+#include "platform/win32/stay_on_top.h"
 
 #include <windows.h>
 #include <windowsx.h>
 
-
 #include <algorithm>
-#include <cstdlib>
-#include <stdexcept>
 #include <utility>
-#include <vector>
 
 namespace ruvia::platform::win32 {
 namespace {
@@ -20,46 +19,21 @@ constexpr UINT kSizeChanged = WM_APP + 2;
 constexpr UINT kScaleChanged = WM_APP + 3;  // the dpi changed: lay out anew
 constexpr UINT kMoved = WM_APP + 4;
 
-// How long after the window's own show its repaint may still arrive.
-constexpr std::chrono::milliseconds kShowPaintWindow{500};
-// Time for the windows beneath to repaint what the hidden window uncovered. Under Wine
-// and openbox, reading at once copied something else in 5 of 30 captures; after 15 ms,
-// in none of 60 (the window then stays hidden about 22 ms in all).
-constexpr DWORD kRepaintAllowanceMs = 15;
-// How long a move's last place may take to arrive; longer only where the window manager
-// did not put the window where the pointer let go (held at a screen edge).
-constexpr std::chrono::milliseconds kMoveSettleTime{250};
-// How long after a show a place the program did not ask for counts as a stale report
-// (Wine under load applied one of (0, 0) after the first show) rather than the user's
-// move with the window manager's help.
-constexpr std::chrono::milliseconds kPlaceGuardTime{1500};
-// How often a size the program did not ask for is put right before it is let be.
-constexpr int kMaxSizeRepairs = 3;
-
 // WS_EX_APPWINDOW keeps the window managed by the window manager under Wine, which the
 // always-on-top state needs; WS_EX_NOACTIVATE keeps captures from taking the focus.
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_NOACTIVATE;
 
-bool isTopmost(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-
-std::vector<HWND> ownedWindows(HWND owner) {
-    std::vector<HWND> out;
-    auto collect = [](HWND w, LPARAM context) -> BOOL {
-        auto& found = *reinterpret_cast<std::pair<HWND, std::vector<HWND>*>*>(context);
-        if (GetWindow(w, GW_OWNER) == found.first) found.second->push_back(w);
-        return TRUE;
-    };
-    std::pair<HWND, std::vector<HWND>*> context{owner, &out};
-    EnumThreadWindows(GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(&context));
-    return out;
-}
-
-int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
-
-POINT cursorPosition() {
-    POINT p{};
-    GetCursorPos(&p);
-    return p;
+MouseButton buttonOf(unsigned message) {
+    switch (message) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return MouseButton::Right;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        return MouseButton::Middle;
+    default:
+        return MouseButton::Left;
+    }
 }
 
 POINT screenPoint(HWND hwnd, LPARAM lParam) {
@@ -79,39 +53,41 @@ Win32MascotWindow::~Win32MascotWindow() {
 }
 
 void Win32MascotWindow::create() {
+    const PixelRect at = placement_.rect();
     hwnd_ = createHandledWindow({.className = L"RuviaMascotWindow",
                                  .style = WS_POPUP,
                                  .exStyle = kExStyle | (layered_ ? WS_EX_LAYERED : 0u),
-                                 .x = placed_.x,
-                                 .y = placed_.y,
-                                 .width = placed_.width,
-                                 .height = placed_.height,
+                                 .x = at.x,
+                                 .y = at.y,
+                                 .width = at.width,
+                                 .height = at.height,
                                  .title = L"RuviaMascot",
                                  .icon = icon_},
                                 *this);
     scale_ = displayScaleFor(dpiOfWindow(hwnd_));
+    placement_.made();
 }
 
-HWND__* Win32MascotWindow::hwnd() {
+HWND__* Win32MascotWindow::ensureCreated() {
     if (hwnd_ == nullptr) create();
     return hwnd_;
 }
 
 PixelRect Win32MascotWindow::deviceRect() const {
-    if (hwnd_ == nullptr) return placed_;
+    if (hwnd_ == nullptr) return placement_.rect();
     RECT r{};
     GetWindowRect(hwnd_, &r);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 DisplayScale Win32MascotWindow::scale() const {
-    return hwnd_ != nullptr ? scale_ : displayScaleFor(dpiAt(placed_));
+    return hwnd_ != nullptr ? scale_ : displayScaleFor(dpiAt(placement_.rect()));
 }
 
 PixelRect Win32MascotWindow::geometry() const {
     const PixelRect d = deviceRect();
     const int f = scale().factor;
-    return {floorDiv(d.x, f), floorDiv(d.y, f), d.width / f, d.height / f};
+    return {core::floorDiv(d.x, f), core::floorDiv(d.y, f), d.width / f, d.height / f};
 }
 
 void Win32MascotWindow::move(int x, int y) {
@@ -120,53 +96,15 @@ void Win32MascotWindow::move(int x, int y) {
     const PixelRect now = geometry();
     const PixelRect device = deviceRect();  // the user may have moved it meanwhile
     const int f = scale().factor;
-    placed_.x = x != now.x ? x * f : device.x;
-    placed_.y = y != now.y ? y * f : device.y;
-    if (hwnd_ == nullptr) return;
-    inResize_ = true;
-    SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    inResize_ = false;
+    placement_.place(hwnd_, x != now.x ? x * f : device.x, y != now.y ? y * f : device.y);
 }
 
 void Win32MascotWindow::resize(int width, int height) {
     const PixelRect now = geometry();
     const bool changed = width != now.width || height != now.height;
     const int f = scale().factor;
-    placed_.width = width * f;
-    placed_.height = height * f;
-    sizeRepairs_ = 0;
-    if (hwnd_ != nullptr) {
-        inResize_ = true;
-        SetWindowPos(hwnd_, nullptr, 0, 0, placed_.width, placed_.height,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        inResize_ = false;
-    }
+    placement_.size(hwnd_, width * f, height * f);
     if (changed && events.resize) events.resize();
-}
-
-void Win32MascotWindow::sizeReported() {
-    const PixelRect d = deviceRect();
-    if (d.width == placed_.width && d.height == placed_.height) return;
-    // Under Wine a stale report of an earlier size can arrive after the program's own;
-    // laying out for it would shrink the mascot for good. A window manager that keeps
-    // insisting on its size gets its way.
-    if (sizeRepairs_ >= kMaxSizeRepairs) return;
-    ++sizeRepairs_;
-    inResize_ = true;
-    SetWindowPos(hwnd_, nullptr, 0, 0, placed_.width, placed_.height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    inResize_ = false;
-}
-
-void Win32MascotWindow::placeReported() {
-    const PixelRect d = deviceRect();
-    if ((d.x == placed_.x && d.y == placed_.y) || placeRepairs_ >= kMaxSizeRepairs) return;
-    ++placeRepairs_;
-    inResize_ = true;
-    SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    inResize_ = false;
 }
 
 void Win32MascotWindow::dpiChanged(int dpi, const RECT& suggested) {
@@ -180,21 +118,17 @@ void Win32MascotWindow::dpiChanged(int dpi, const RECT& suggested) {
     // The pin is at the top centre: keeping that point where the system put it keeps
     // the pin under the pointer that drags it.
     const int centre = (suggested.left + suggested.right) / 2;
-    placed_ = {centre - width / 2, static_cast<int>(suggested.top), width, height};
-    inResize_ = true;
-    SetWindowPos(hwnd_, nullptr, placed_.x, placed_.y, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    inResize_ = false;
+    const int top = suggested.top;
+    placement_.placeAndSize(hwnd_, {centre - width / 2, top, width, height});
     // Laid out and captured anew from the message loop: not inside the move loop.
     PostMessageW(hwnd_, kScaleChanged, 0, 0);
 }
 
 void Win32MascotWindow::show() {
-    if (hwnd_ == nullptr) create();
+    ensureCreated();
     if (IsWindowVisible(hwnd_)) return;
-    swallowPaintUntil_ = Clock::now() + kShowPaintWindow;
-    guardPlaceUntil_ = Clock::now() + kPlaceGuardTime;
-    placeRepairs_ = 0;
+    showPaints_.shown(Clock::now());
+    placement_.shown(Clock::now());
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     // The show's repaint, if it is due already, is handled (and swallowed) right here.
     UpdateWindow(hwnd_);
@@ -203,7 +137,7 @@ void Win32MascotWindow::show() {
 void Win32MascotWindow::hide() {
     if (!isVisible()) return;
     ShowWindow(hwnd_, SW_HIDE);
-    offScreenPending_ = true;
+    capture_.hidden();
 }
 
 bool Win32MascotWindow::isVisible() const {
@@ -215,139 +149,49 @@ Presentation Win32MascotWindow::choosePresentation() {
     if (seeThrough != layered_) {
         layered_ = seeThrough;
         background_ = core::Image();
-        if (hwnd_ != nullptr) {
-            const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
-            SetWindowLongPtrW(hwnd_, GWL_EXSTYLE,
-                              layered_ ? style | WS_EX_LAYERED : style & ~LONG_PTR{WS_EX_LAYERED});
-            // Back to painting: the window asks for its frame again.
-            if (!layered_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        }
+        if (hwnd_ != nullptr) Framebuffer::changeOver(hwnd_, presentation());
     }
+    return presentation();
+}
+
+Presentation Win32MascotWindow::presentation() const {
     return layered_ ? Presentation::SeeThrough : Presentation::Captured;
 }
 
 void Win32MascotWindow::present(const core::Image& frame) {
-    // Scene pixels to device pixels, each a factor x factor block. Where the scene is
-    // see-through: layered, alpha 1 (invisible, but alpha 0 would let clicks through to
-    // the window beneath); captured, the background copied in device pixels, so it
-    // stays exact at any scale.
-    constexpr uint32_t kClearButClickable = 0x01000000u;  // premultiplied: no colour
-    const int f = scale().factor;
-    core::Image device(frame.width * f, frame.height * f, core::kBlack);
-    for (int y = 0; y < device.height; ++y)
-        for (int x = 0; x < device.width; ++x) {
-            const uint32_t scene = frame.at(x / f, y / f);
-            if (core::isOpaque(scene)) device.at(x, y) = scene;
-            else if (layered_) device.at(x, y) = kClearButClickable;
-            else if (background_.contains(x, y)) device.at(x, y) = background_.at(x, y);
-            else device.at(x, y) = scene | core::kOpaque;
-        }
-    frame_.assign(device);
-    if (hwnd_ == nullptr || frame_.empty()) return;
-    if (layered_) {
-        // Kept by the system while hidden too: the next show shows it.
-        POINT source{0, 0};
-        SIZE size{frame_.width(), frame_.height()};
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        UpdateLayeredWindow(hwnd_, nullptr, nullptr, &size, frame_.dc(), &source, 0, &blend,
-                            ULW_ALPHA);
-        return;
-    }
-    if (!isVisible()) return;
-    HDC dc = GetDC(hwnd_);
-    if (dc == nullptr) return;
-    BitBlt(dc, 0, 0, frame_.width(), frame_.height(), frame_.dc(), 0, 0, SRCCOPY);
-    ReleaseDC(hwnd_, dc);
+    framebuffer_.present(hwnd_, frame, scale().factor, presentation(), background_);
 }
 
 bool Win32MascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
     if (width <= 0 || height <= 0) return false;
-    waitUntilOffScreen();
+    capture_.waitUntilOffScreen(hwnd_);
     const PixelRect at = deviceRect();
     const int f = scale().factor;
-    DibSurface grab;
-    try {
-        grab = DibSurface(width * f, height * f);
-    } catch (const std::exception&) {
-        return false;
-    }
-    // The screen itself: a hidden window's own DC does not show what lies behind it,
-    // neither under Wine nor with a compositor.
-    HDC screen = GetDC(nullptr);
-    if (screen == nullptr) return false;
-    const BOOL copied = BitBlt(grab.dc(), 0, 0, width * f, height * f, screen, at.x, at.y,
-                               SRCCOPY | CAPTUREBLT);
-    ReleaseDC(nullptr, screen);
-    if (!copied) return false;
     // Kept here in device pixels; the scene gets a see-through background, over which
     // present() puts these pixels back one for one at any scale.
-    background_ = core::Image(width * f, height * f);
-    grab.copyTo(background_, width * f, height * f);
+    if (!ScreenCapture::read({at.x, at.y, width * f, height * f}, background_)) return false;
     for (int y = 0; y < std::min(height, dst.height); ++y)
         for (int x = 0; x < std::min(width, dst.width); ++x) dst.at(x, y) = core::kTransparent;
     return true;
 }
 
-void Win32MascotWindow::waitUntilOffScreen() {
-    if (!offScreenPending_) return;
-    offScreenPending_ = false;
-    if (IsWindowVisible(hwnd_)) return;
-    Sleep(kRepaintAllowanceMs);
-}
-
 void Win32MascotWindow::runMoveLoop() {
     const PixelRect before = deviceRect();
-    const POINT pressedAt = press_ ? POINT{press_->screenX, press_->screenY} : cursorPosition();
+    const PixelPoint pressedAt = press_ ? press_->screen : pointerPosition();
     inMoveLoop_ = true;
-    ReleaseCapture();
-    // As a press on a title bar: the system's move loop, which returns on release.
-    SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    const PixelPoint releasedAt = runSystemMoveLoop(hwnd_);
     inMoveLoop_ = false;
     // The release ended the move; it is neither a mouse-up nor a click of the form's.
     press_.reset();
     clicks_.forget();
-    const POINT releasedAt = cursorPosition();
-    waitUntilAt(before.x + releasedAt.x - pressedAt.x, before.y + releasedAt.y - pressedAt.y);
+    waitUntilAt(hwnd_, {before.x + releasedAt.x - pressedAt.x,
+                        before.y + releasedAt.y - pressedAt.y});
     // Where the user put it is the program's place from now on.
     const PixelRect moved = deviceRect();
-    placed_.x = moved.x;
-    placed_.y = moved.y;
+    placement_.adopt(moved.x, moved.y);
 }
 
-void Win32MascotWindow::waitUntilAt(int x, int y) {
-    // Under a window manager (Wine on X) the window manager moves the window, and the
-    // last place reaches the window a moment after the release: a place read at once
-    // is an old one, and the hold and the capture that follow would use it.
-    const auto deadline = Clock::now() + kMoveSettleTime;
-    while (Clock::now() < deadline) {
-        const PixelRect now = deviceRect();
-        if (now.x == x && now.y == y) return;
-        // Lets the system deliver what it has for the window (sent messages only; the
-        // posted ones wait for the program's own loop).
-        MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, 0);
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    }
-}
-
-bool Win32MascotWindow::setStayOnTop(bool on) {
-    constexpr UINT kFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    hwnd();
-    const bool done = SetWindowPos(hwnd_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                                   kFlags) != FALSE;
-    if (!done || !on || isTopmost(hwnd_)) return done;
-    // Wine moves the windows this one owns (the menu) into the topmost band first and
-    // then puts this one just below them, where it stays out of the band. Without
-    // owned windows in the way it goes straight in; they follow it after.
-    const std::vector<HWND> owned = ownedWindows(hwnd_);
-    for (HWND w : owned) SetWindowLongPtrW(w, GWLP_HWNDPARENT, 0);
-    const bool again = SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, kFlags) != FALSE;
-    for (HWND w : owned) {
-        SetWindowLongPtrW(w, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hwnd_));
-        SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, kFlags);
-    }
-    return again;
-}
+bool Win32MascotWindow::setStayOnTop(bool on) { return setTopmost(ensureCreated(), on); }
 
 MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam wParam,
                                            LParam lParam) {
@@ -364,17 +208,16 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
         if (IsWindowVisible(hwnd) && events.paint) events.paint();
         return 0;
     case WM_SIZE:
-        if (!inResize_) PostMessageW(hwnd, kSizeChanged, 0, 0);
+        if (!placement_.settingItself()) PostMessageW(hwnd, kSizeChanged, 0, 0);
         break;
     case WM_MOVE:
-        if (!inResize_ && !inMoveLoop_ && Clock::now() < guardPlaceUntil_)
-            PostMessageW(hwnd, kMoved, 0, 0);
+        if (!placement_.settingItself() && !inMoveLoop_) PostMessageW(hwnd, kMoved, 0, 0);
         break;
     case kMoved:
-        placeReported();
+        placement_.placeReported(hwnd, deviceRect(), Clock::now());
         return 0;
     case kSizeChanged:
-        sizeReported();
+        placement_.sizeReported(hwnd, deviceRect());
         return 0;
     case WM_DPICHANGED:
         dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -395,22 +238,14 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
         }
         break;
     case WM_LBUTTONDOWN:
-        pressed(MouseButton::Left, lParam);
-        return 0;
     case WM_RBUTTONDOWN:
-        pressed(MouseButton::Right, lParam);
-        return 0;
     case WM_MBUTTONDOWN:
-        pressed(MouseButton::Middle, lParam);
+        pressed(buttonOf(message), lParam);
         return 0;
     case WM_LBUTTONUP:
-        released(MouseButton::Left, lParam);
-        return 0;
     case WM_RBUTTONUP:
-        released(MouseButton::Right, lParam);
-        return 0;
     case WM_MBUTTONUP:
-        released(MouseButton::Middle, lParam);
+        released(buttonOf(message), lParam);
         return 0;
     default:
         break;
@@ -419,24 +254,14 @@ MessageResult Win32MascotWindow::onMessage(HWND hwnd, unsigned message, WParam w
 }
 
 void Win32MascotWindow::painted() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
-    if (!frame_.empty())
-        BitBlt(dc, 0, 0, frame_.width(), frame_.height(), frame_.dc(), 0, 0, SRCCOPY);
-    EndPaint(hwnd_, &ps);
-
-    if (swallowPaintUntil_) {
-        const bool fromOwnShow = Clock::now() <= *swallowPaintUntil_;
-        swallowPaintUntil_.reset();
-        if (fromOwnShow) return;
-    }
-    requestPaint();
+    const bool anythingExposed = framebuffer_.paint(hwnd_);
+    if (showPaints_.passes(isVisible(), anythingExposed, Clock::now())) requestPaint();
 }
 
 void Win32MascotWindow::pressed(MouseButton button, LParam lParam) {
     activation_.mascotPressed();
     const POINT at = screenPoint(hwnd_, lParam);
-    press_ = Press{button, at.x, at.y};
+    press_ = Press{button, {at.x, at.y}};
     clicks_.pressed(static_cast<int>(button), at.x, at.y);
     if (events.mouseDown) events.mouseDown(button, scenePoint(lParam), {at.x, at.y});
 }
@@ -455,7 +280,7 @@ void Win32MascotWindow::released(MouseButton button, LParam lParam) {
 
 PixelPoint Win32MascotWindow::scenePoint(LParam lParam) const {
     const int f = scale_.factor;
-    return {floorDiv(GET_X_LPARAM(lParam), f), floorDiv(GET_Y_LPARAM(lParam), f)};
+    return {core::floorDiv(GET_X_LPARAM(lParam), f), core::floorDiv(GET_Y_LPARAM(lParam), f)};
 }
 
 void Win32MascotWindow::requestPaint() {

@@ -2,6 +2,8 @@
 // present, copyScreenBehind, runMoveLoop, setStayOnTop and the paint, resize and mouse
 // events, on a borderless WS_POPUP window that never takes activation; what it hears of
 // the screens and of the program's end goes to the toolkit's callbacks. No <windows.h>.
+// Frames go on screen through Framebuffer, the screen behind is read by ScreenCapture,
+// and the place and size are kept against the window manager by KeptPlacement.
 //
 // The native window is made on the first show, at the place and size the program has
 // set by then: a window made small and moved while hidden lets a stale report of the
@@ -9,12 +11,15 @@
 #pragma once
 
 #include "core/click_rule.h"
+#include "core/expose_gate.h"
 #include "platform/mascot_window.h"
-#include "platform/win32/dib_surface.h"
 #include "platform/win32/display_scale.h"
+#include "platform/win32/kept_placement.h"
 #include "platform/win32/message_handler.h"
 #include "platform/win32/presentation_choice.h"
+#include "platform/win32/screen_capture.h"
 #include "platform/win32/surroundings_listener.h"
+#include "platform/win32/win32_framebuffer.h"
 
 #include <chrono>
 #include <optional>
@@ -45,8 +50,10 @@ public:
     void runMoveLoop() override;
     bool setStayOnTop(bool on) override;
 
-    // The native window, for the windows it owns; made now if it was not yet.
-    HWND__* hwnd();
+    // The native window; none before the first show.
+    HWND__* hwnd() const { return hwnd_; }
+    // The native window, made now if it was not yet (for a window it is to own).
+    HWND__* ensureCreated();
     // The monitor's dpi and the art's factor where the window is (or will be made).
     DisplayScale scale() const;
 
@@ -55,6 +62,7 @@ private:
 
     MessageResult onMessage(HWND__* hwnd, unsigned message, WParam wParam,
                             LParam lParam) override;
+    Presentation presentation() const;
     void painted();
     void requestPaint();
     void pressed(MouseButton button, LParam lParam);
@@ -63,38 +71,28 @@ private:
     PixelRect deviceRect() const;
     PixelPoint scenePoint(LParam lParam) const;
     void dpiChanged(int dpi, const tagRECT& suggested);
-    void sizeReported();
-    void placeReported();
-    void waitUntilOffScreen();
-    void waitUntilAt(int x, int y);
 
     const ActivationRelay& activation_;
     HICON__* icon_;
     HWND__* hwnd_ = nullptr;
-    // Where the program put the window and how large it made it: only the program sizes
-    // it, so a size reported otherwise is put right, never laid out.
-    PixelRect placed_{0, 0, 1, 1};  // device pixels
-    DisplayScale scale_;             // of the window once it is made
-    core::Image background_;         // the last copy of the screen, device pixels
-    int sizeRepairs_ = 0;  // since the program last sized the window
-    int placeRepairs_ = 0;  // since the last show
-    Clock::time_point guardPlaceUntil_{};
+    KeptPlacement placement_;
+    DisplayScale scale_;      // of the window once it is made
+    core::Image background_;  // the last copy of the screen, device pixels
     PresentationChoice presentation_;
     SurroundingsListener surroundings_;
     bool layered_ = false;  // see-through: WS_EX_LAYERED, frames with per-pixel alpha
-    DibSurface frame_;
+    Framebuffer framebuffer_;
 
-    // The repaint that the window's own show asks for is not the window system's.
-    std::optional<Clock::time_point> swallowPaintUntil_;
+    // The repaint that the window's own show asks for is not the window system's: Windows
+    // sends one WM_PAINT for a show, within half a second if at all.
+    core::ExposeGate showPaints_{core::ExposeSource::ServerBurst, std::chrono::milliseconds{500}};
     bool paintQueued_ = false;
-    bool offScreenPending_ = false;  // hidden while on screen, the screen not yet read
+    ScreenCapture capture_;
     bool inMoveLoop_ = false;
-    bool inResize_ = false;
 
     struct Press {
         MouseButton button;
-        int screenX;
-        int screenY;
+        PixelPoint screen;
     };
     std::optional<Press> press_;
     core::ClickRule clicks_;

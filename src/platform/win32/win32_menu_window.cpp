@@ -1,8 +1,10 @@
 #include "platform/win32/win32_menu_window.h"
 
+#include "core/rounding.h"
 #include "platform/win32/activation_relay.h"
 #include "platform/win32/control_host.h"
 #include "platform/win32/display_scale.h"
+#include "platform/win32/dpi_metrics.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_mascot_window.h"
 
@@ -17,44 +19,6 @@ constexpr UINT kDeactivated = WM_APP + 1;
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
-
-// Looked up at run time, as in display_scale.cpp: Windows 10 has them, older ones not.
-using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-
-template <typename Fn>
-Fn user32Function(const char* name) {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 != nullptr
-               ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
-               : nullptr;
-}
-
-int systemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
-// The font the user reads dialogs in, at the monitor's dpi; none (the stock font) when
-// it cannot be had.
-HFONT messageFont(int dpi) {
-    static const auto forDpi =
-        user32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (forDpi != nullptr &&
-        forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi)))
-        return CreateFontIndirectW(&metrics.lfMessageFont);
-    // The system's metrics are for its own dpi.
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        return nullptr;
-    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi());
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-}
-
-int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 bool belongsToThisProgram(HWND hwnd) {
     DWORD process = 0;
@@ -155,15 +119,10 @@ void Win32MenuWindow::setInnerSize(int width, int height) {
 }
 
 void Win32MenuWindow::applyInnerSize() {
-    static const auto forDpi =
-        user32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
-    RECT r{0, 0, scale_.devicePixels(innerDesign_.width), scale_.devicePixels(innerDesign_.height)};
-    // The frame and title as the system draws them at the monitor's dpi.
-    if (forDpi == nullptr ||
-        !forDpi(&r, kStyle, FALSE, kExStyle, static_cast<UINT>(scale_.display.dpi)))
-        AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto [width, height] = framedSize(
+        {scale_.devicePixels(innerDesign_.width), scale_.devicePixels(innerDesign_.height)},
+        kStyle, kExStyle, scale_.display.dpi);
+    SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32MenuWindow::addPanel(PixelRect rect, OleColor backColor) {
@@ -227,7 +186,7 @@ void Win32MenuWindow::show(MascotWindow& owner) {
     if (auto* mascot = dynamic_cast<Win32MascotWindow*>(&owner)) {
         owner_ = mascot;
         // Owned: the menu stays above the mascot, topmost or not.
-        const auto ownerHandle = reinterpret_cast<LONG_PTR>(mascot->hwnd());
+        const auto ownerHandle = reinterpret_cast<LONG_PTR>(mascot->ensureCreated());
         if (GetWindowLongPtrW(window_, GWLP_HWNDPARENT) != ownerHandle)
             SetWindowLongPtrW(window_, GWLP_HWNDPARENT, ownerHandle);
     }
@@ -269,7 +228,7 @@ int Win32MenuWindow::ownerFactor() const {
 PixelRect Win32MenuWindow::geometry() const {
     const PixelRect d = deviceRect();
     const int f = ownerFactor();
-    return {floorDiv(d.x, f), floorDiv(d.y, f), d.width / f, d.height / f};
+    return {core::floorDiv(d.x, f), core::floorDiv(d.y, f), d.width / f, d.height / f};
 }
 
 void Win32MenuWindow::move(int x, int y) {

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_toolkit.h"
 
 #include "core/image.h"
+#include "core/rounding.h"
 #include "platform/win32/activation_relay.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_mascot_window.h"
@@ -17,8 +18,6 @@ namespace {
 
 // Per session, like the one-copy rule: another user's mascot is not ours.
 constexpr const wchar_t* kInstanceMutexName = L"Local\\RuviaMascot.OneCopy";
-
-int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
     auto& out = *reinterpret_cast<std::vector<PixelRect>*>(context);
@@ -118,6 +117,7 @@ std::vector<PixelRect> Win32Toolkit::screens() const {
     // In the mascot's scene pixels, a part pixel counting as none.
     const int f = scale().factor;
     for (PixelRect& r : out) {
+        using core::floorDiv;
         const int left = -floorDiv(-r.x, f), top = -floorDiv(-r.y, f);
         r = {left, top, floorDiv(r.x + r.width, f) - left, floorDiv(r.y + r.height, f) - top};
     }
