@@ -9,19 +9,12 @@ namespace {
 // to the window beneath.
 constexpr uint32_t kClearButClickable = 0x01000000u;
 
-core::Image devicePixels(const core::Image& scene, int factor, Presentation how,
-                         const core::Image& background) {
-    // A captured background is copied in device pixels, so it stays exact at any scale.
-    core::Image device(scene.width * factor, scene.height * factor, core::kBlack);
-    for (int y = 0; y < device.height; ++y)
-        for (int x = 0; x < device.width; ++x) {
-            const uint32_t pixel = scene.at(x / factor, y / factor);
-            if (core::isOpaque(pixel)) device.at(x, y) = pixel;
-            else if (how == Presentation::SeeThrough) device.at(x, y) = kClearButClickable;
-            else if (background.contains(x, y)) device.at(x, y) = background.at(x, y);
-            else device.at(x, y) = pixel | core::kOpaque;
-        }
-    return device;
+// A layered window lets clicks through where its alpha is 0: there she is made clear at 1.
+core::Image clickableEverywhere(const core::Image& frame) {
+    core::Image out = frame;
+    for (uint32_t& pixel : out.pixels)
+        if (!core::isOpaque(pixel)) pixel = kClearButClickable;
+    return out;
 }
 
 }  // namespace
@@ -35,9 +28,8 @@ void Framebuffer::changeOver(HWND window, Presentation how) {
     if (!layered) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-void Framebuffer::present(HWND window, const core::Image& scene, int factor, Presentation how,
-                          const core::Image& background) {
-    frame_.assign(devicePixels(scene, factor, how, background));
+void Framebuffer::present(HWND window, const core::Image& deviceFrame, Presentation how) {
+    frame_.assign(how == Presentation::SeeThrough ? clickableEverywhere(deviceFrame) : deviceFrame);
     if (window == nullptr || frame_.empty()) return;
     if (how == Presentation::SeeThrough) {
         // Kept by the system while hidden too: the next show shows it.

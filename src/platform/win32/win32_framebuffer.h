@@ -1,8 +1,7 @@
-// Win32 backend: puts the mascot's frames on screen. A frame is kept in device pixels,
-// every scene pixel a factor x factor block. See-through, it goes to a layered window
-// with per-pixel alpha, which the system keeps and shows by itself (also at the next
-// show); captured, it is laid over the copy of the screen and drawn onto the window, and
-// again at every WM_PAINT. No <windows.h> here.
+// Win32 backend: puts the mascot's frames, already in device pixels, on screen.
+// See-through, a frame goes to a layered window with per-pixel alpha, which the system
+// keeps and shows by itself (also at the next show); captured, it is drawn onto the
+// window, and again at every WM_PAINT. No <windows.h> here.
 #pragma once
 
 #include "core/image.h"
@@ -18,10 +17,8 @@ public:
     // Switches `window` between the two ways (the layered style on or off).
     static void changeOver(HWND__* window, Presentation how);
 
-    // The scene's frame, onto `window` where there is one yet. `background`: the copy of
-    // the screen behind it, in device pixels, when captured.
-    void present(HWND__* window, const core::Image& scene, int factor, Presentation how,
-                 const core::Image& background);
+    // The frame, onto `window` where there is one yet.
+    void present(HWND__* window, const core::Image& deviceFrame, Presentation how);
     // Answers WM_PAINT with the last frame; whether anything was to be repainted.
     bool paint(HWND__* window) const;
 

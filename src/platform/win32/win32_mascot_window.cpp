@@ -148,7 +148,6 @@ Presentation Win32MascotWindow::choosePresentation() {
     const bool seeThrough = presentation_.seeThrough();
     if (seeThrough != layered_) {
         layered_ = seeThrough;
-        background_ = core::Image();
         if (hwnd_ != nullptr) Framebuffer::changeOver(hwnd_, presentation());
     }
     return presentation();
@@ -158,20 +157,18 @@ Presentation Win32MascotWindow::presentation() const {
     return layered_ ? Presentation::SeeThrough : Presentation::Captured;
 }
 
-void Win32MascotWindow::present(const core::Image& frame) {
-    framebuffer_.present(hwnd_, frame, scale().factor, presentation(), background_);
+void Win32MascotWindow::present(const core::Image& deviceFrame) {
+    framebuffer_.present(hwnd_, deviceFrame, presentation());
 }
 
-bool Win32MascotWindow::copyScreenBehind(core::Image& dst, int width, int height) {
+bool Win32MascotWindow::copyScreenBehind(core::Capture& into, int width, int height) {
     if (width <= 0 || height <= 0) return false;
     capture_.waitUntilOffScreen(hwnd_);
     const PixelRect at = deviceRect();
     const int f = scale().factor;
-    // Kept here in device pixels; the scene gets a see-through background, over which
-    // present() puts these pixels back one for one at any scale.
-    if (!ScreenCapture::read({at.x, at.y, width * f, height * f}, background_)) return false;
-    for (int y = 0; y < std::min(height, dst.height); ++y)
-        for (int x = 0; x < std::min(width, dst.width); ++x) dst.at(x, y) = core::kTransparent;
+    core::Image device;
+    if (!ScreenCapture::read({at.x, at.y, width * f, height * f}, device)) return false;
+    into = {std::move(device), f};
     return true;
 }
 

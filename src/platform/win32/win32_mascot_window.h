@@ -45,8 +45,9 @@ public:
     void hide() override;
     bool isVisible() const override;
     Presentation choosePresentation() override;
-    void present(const core::Image& frame) override;
-    bool copyScreenBehind(core::Image& dst, int width, int height) override;
+    int pixelFactor() const override { return scale().factor; }
+    void present(const core::Image& deviceFrame) override;
+    bool copyScreenBehind(core::Capture& into, int width, int height) override;
     void runMoveLoop() override;
     bool setStayOnTop(bool on) override;
 
@@ -77,7 +78,6 @@ private:
     HWND__* hwnd_ = nullptr;
     KeptPlacement placement_;
     DisplayScale scale_;      // of the window once it is made
-    core::Image background_;  // the last copy of the screen, device pixels
     PresentationChoice presentation_;
     SurroundingsListener surroundings_;
     bool layered_ = false;  // see-through: WS_EX_LAYERED, frames with per-pixel alpha
