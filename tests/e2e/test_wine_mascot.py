@@ -67,11 +67,6 @@ def glyph_columns(image: dt.Image, rect: dt.Rect) -> list[tuple[int, ...]]:
 
 class MascotUnderWineTest(WineCase):
 
-    def drag_pin(self, window: int, to: tuple[int, int]) -> dt.Rect:
-        """Drags by the pin's middle to the screen point `to`; where the window settles."""
-        self.desktop.drag(grip(self.desktop.window_info(window).rect, PIN_MIDDLE), to)
-        return self.settled_rect(window)
-
     def client_origin(self, menu: int) -> tuple[int, int]:
         """The menu's inside, on screen: Wine draws the frame and title bar itself."""
         info = self.desktop.window_info(menu)

@@ -16,6 +16,7 @@ import unittest
 from pathlib import Path
 
 import desktop as dt
+from geometry import PIN_MIDDLE, grip
 from program_case import REPO, TITLE, ProgramCase
 
 EXE = Path(os.environ.get("RUVIA_WIN_EXE") or REPO / "build-win" / "RuviaMascot.exe")
@@ -138,6 +139,11 @@ class WineCase(ProgramCase):
     def windows_of(self, program: dt.Program, name: str | None = None) -> list[int]:
         return [w for w in self.desktop.search(name=name or TITLE)
                 if self.desktop.property(w, "_NET_WM_PID") == str(program.pid)]
+
+    def drag_pin(self, window: int, to: tuple[int, int]) -> dt.Rect:
+        """Drags by the pin's middle to the screen point `to`; where the window settles."""
+        self.desktop.drag(grip(self.desktop.window_info(window).rect, PIN_MIDDLE), to)
+        return self.settled_rect(window)
 
     def wine_tool(self, *argv: str, timeout: float = 60) -> tuple[int, str]:
         """Runs a console program in the prefix, on this desktop, to its end: its exit
