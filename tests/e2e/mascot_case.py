@@ -65,18 +65,7 @@ class MascotCase(ProgramCase):
     def mascot(self, program: dt.Program, timeout: float = 10) -> int:
         """The program's mascot window as it is now: Qt replaces the X window when the
         stay-on-top state changes, so its id is looked up afresh each time."""
-
-        def probe() -> list[int]:
-            if not program.running():
-                raise AssertionError(f"the program ended with {program.returncode}; "
-                                     f"stderr:\n{program.stderr()}")
-            return [w for w in self.windows_of(program, TITLE)
-                    if (self.desktop.window_info(w).width,
-                        self.desktop.window_info(w).height) == WINDOW_SIZE]
-
-        found = dt.wait_until(probe, timeout, f"the mascot window of pid {program.pid}")
-        self.assertEqual(len(found), 1, f"expected one mascot window, found {found}")
-        return found[0]
+        return self.window_of(program, TITLE, timeout, WINDOW_SIZE)
 
     def expect_scene(self, got: dt.Image, background: dt.Image,
                      char_at: tuple[int, int] | None = CHAR_REST) -> None:

@@ -31,7 +31,10 @@ class Rest:
 
 
 class ProgramCase(unittest.TestCase):
-    """One desktop per test class; its programs are stopped with each test."""
+    """One desktop per test class; its programs are stopped with each test. A subclass
+    gives `command(*args)` and `environment(**env)` (None removes a key) to start the
+    program with, and `windows_of(program, name=None)`: its visible windows (of that
+    title) as they are now."""
 
     screen = SCREEN
     monitors: tuple[dt.Monitor, ...] = ()
@@ -53,17 +56,6 @@ class ProgramCase(unittest.TestCase):
     def prepare(cls) -> None:
         """What must be there before the desktop starts; raises SkipTest or an error."""
 
-    def command(self, *args: str) -> list[str]:
-        raise NotImplementedError
-
-    def environment(self, **env: str | None) -> dict[str, str]:
-        """The program's environment on the desktop, with `env` (None removes a key)."""
-        raise NotImplementedError
-
-    def windows_of(self, program: dt.Program, name: str | None = None) -> list[int]:
-        """The program's visible windows (of that title) as they are now."""
-        raise NotImplementedError
-
     def new_dir(self, prefix: str) -> Path:
         """A private directory that goes away with the desktop."""
         return Path(tempfile.mkdtemp(prefix=prefix, dir=self.desktop.tmp))
@@ -81,16 +73,17 @@ class ProgramCase(unittest.TestCase):
         return program
 
     def window_of(self, program: dt.Program, name: str | None = None,
-                  timeout: float | None = None) -> int:
-        """The program's one visible window (of that title), once it is mapped; fails at
-        once, with the program's error output, if the program ends first."""
+                  timeout: float | None = None, size: tuple[int, int] | None = None) -> int:
+        """The program's one visible window (of that title and size), once it is mapped;
+        fails at once, with the program's error output, if the program ends first."""
         what = f"a window{f' {name!r}' if name else ''} of pid {program.pid}"
 
         def probe() -> list[int]:
             if not program.running():
-                raise AssertionError(f"the program ended with {program.returncode} before "
-                                     f"showing {what}; stderr:\n{program.stderr()[-2000:]}")
-            return self.windows_of(program, name)
+                raise AssertionError(f"the program ended with {program.returncode} while "
+                                     f"waiting for {what}; stderr:\n{program.stderr()[-2000:]}")
+            return [w for w in self.windows_of(program, name) if size is None or
+                    (self.desktop.window_info(w).width, self.desktop.window_info(w).height) == size]
 
         try:
             found = dt.wait_until(probe, timeout or self.window_timeout, what)
