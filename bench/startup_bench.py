@@ -9,10 +9,10 @@ Run it by hand after building, from anywhere:
 
 It needs what the end-to-end tests need (Xvfb, openbox, xdotool, x11-utils, ImageMagick)
 and the program built (build/ruvia-mascot, or RUVIA_BINARY). The last line is the
-summary, for example:
+summary, for example (one line, wrapped here; an idle machine of this project's kind):
 
-    startup_bench: starts=10 startup_ms median=180 max=240 rss_kb median=41000;
-    drops=5 drag_to_redraw_ms median=25.0 max=31.2 release_to_map_ms median=14.1
+    startup_bench: starts=10 startup_ms median=49 max=84 rss_kb median=26110;
+    drops=5 drag_to_redraw_ms median=19.9 max=20.3 release_to_map_ms median=13.9
 
 - startup_ms: from the program's start to its window's map, as the root's events tell
   it; rss_kb: its resident memory once the window has settled at its design place;
