@@ -9,7 +9,7 @@ Run it by hand after building, from anywhere:
 
 It needs what the end-to-end tests need (Xvfb, openbox, xdotool, x11-utils, ImageMagick)
 and the program built (build/ruvia-mascot, or RUVIA_BINARY). The last line is the
-summary, for example (one line, wrapped here; an idle machine of this project's kind):
+summary, for example (one line, wrapped here; a run on this project's build machine):
 
     startup_bench: starts=10 startup_ms median=49 max=84 rss_kb median=26110;
     drops=5 drag_to_redraw_ms median=19.9 max=20.3 release_to_map_ms median=13.9
