@@ -48,8 +48,9 @@ REPO = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
 
 import desktop as dt  # noqa: E402
-from mascot_case import (CHAR_REST, DESIGN_POSITION, TITLE, WINDOW_SIZE,  # noqa: E402
-                         scene_faults)
+from geometry import CHAR_REST, DESIGN_POSITION, WINDOW_SIZE  # noqa: E402
+from program_case import TITLE  # noqa: E402
+from scene import scene_faults  # noqa: E402
 
 # The two places of the window beneath: both under the mascot's lower left part.
 BENEATH = (dt.Rect(600, 120, 100, 60), dt.Rect(615, 135, 100, 60))

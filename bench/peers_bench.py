@@ -51,7 +51,8 @@ REPO = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
 
 import desktop as dt  # noqa: E402
-from mascot_case import SCENE_SPOT, TITLE  # noqa: E402
+from geometry import SCENE_SPOT  # noqa: E402
+from program_case import TITLE  # noqa: E402
 
 TICKS_PER_SWING = 79
 TICK_SECONDS = 0.05

@@ -21,7 +21,8 @@ ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 import desktop as dt  # noqa: E402
-from mascot_case import BINARY, WINDOW_SIZE  # noqa: E402
+from geometry import WINDOW_SIZE  # noqa: E402
+from mascot_case import BINARY  # noqa: E402
 
 SCREEN = (400, 240)
 DESKTOP_BLUE = (58, 110, 165)

@@ -45,16 +45,19 @@ def missing_tools() -> list[str]:
     return [tool for tool in REQUIRED_TOOLS if shutil.which(tool) is None]
 
 
-def main() -> None:
-    """unittest's main for a test file, except that a run whose desktop tools are missing
-    ends with 77, which CTest reports as skipped rather than passed."""
+def main(skip_reason: str | None = None) -> None:
+    """unittest's main for a test file, except that a run that cannot test here (its
+    desktop tools are missing, or for `skip_reason`) ends with 77, which CTest reports
+    as skipped rather than passed."""
     import unittest
     result = unittest.main(verbosity=2, exit=False).result
     if not result.wasSuccessful():
         sys.exit(1)
     missing = missing_tools()
     if missing:
-        print("skipped: end-to-end tests need " + ", ".join(missing), file=sys.stderr)
+        skip_reason = "end-to-end tests need " + ", ".join(missing)
+    if skip_reason:
+        print("skipped: " + skip_reason, file=sys.stderr)
         sys.exit(77)
     sys.exit(0)
 

@@ -15,8 +15,9 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import (CHAR_REST, PIN_GRIP, MascotCase, background_only_matches,  # noqa: E402
-                         scene_faults)
+from geometry import CHAR_REST, grip, window_at  # noqa: E402
+from mascot_case import MascotCase  # noqa: E402
+from scene import background_only_matches, scene_faults  # noqa: E402
 
 COVER_COLOR = (250, 20, 200)
 # Ten drops, each far enough from the last that a ghost at the old place would show.
@@ -73,9 +74,7 @@ class CompositedCase(MascotCase):
         corner in the same burst of input."""
         # Looked up afresh: the window is made anew when the presentation changes.
         window = self.mascot(program)
-        rect = self.desktop.window_info(window).rect
-        start, end = (rect.x + PIN_GRIP[0], rect.y + PIN_GRIP[1]), (to[0] + PIN_GRIP[0],
-                                                                   to[1] + PIN_GRIP[1])
+        start, end = grip(self.desktop.window_info(window).rect), grip(window_at(*to))
         if flick:
             self.desktop.flick(start, end, (self.screen[0] - 4, self.screen[1] - 3))
         else:
@@ -86,10 +85,7 @@ class CompositedCase(MascotCase):
 
     def test_see_through_after_start_over_a_passing_window_and_after_ten_drops(self):
         wallpaper = self.desktop.wallpaper
-        program = self.start_mascot()
-        window = self.mascot_window(program)
-        place = self.settled_rect(window)
-        self.wait_for_rest(place)
+        program, _, place = self.started(at_rest=True)
         self.expect_exact(place, wallpaper, "after the start")
 
         # Another window slides along behind her: it shows through her as it goes. (Only
@@ -140,10 +136,7 @@ class PicomXRenderWithShadowsAndFading(CompositedCase):
 
     def test_she_changes_over_at_the_next_capture_when_the_compositor_stops_or_starts(self):
         wallpaper = self.desktop.wallpaper
-        program = self.start_mascot()
-        window = self.mascot_window(program)
-        place = self.settled_rect(window)
-        self.wait_for_rest(place)
+        program, _, place = self.started(at_rest=True)
 
         # Without a compositor the desktop shows the window as it is: she captures again,
         # or a see-through background would show black.

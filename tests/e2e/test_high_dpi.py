@@ -14,8 +14,10 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import (CHAR_SIZE, MENU_ITEM_EXIT, MENU_TITLE, PIN_GRIP,  # noqa: E402
-                         SETTINGS_FILE, MascotCase, scene_faults, string_band)
+from geometry import CHAR_SIZE, MENU_ITEM_EXIT, Scene, grip  # noqa: E402
+from mascot_case import MascotCase  # noqa: E402
+from program_case import MENU_TITLE, SETTINGS_FILE  # noqa: E402
+from scene import scene_faults, string_band  # noqa: E402
 
 
 @dataclass(frozen=True)
@@ -59,17 +61,6 @@ class HighDpiTest(MascotCase):
         resources.write_text(f"Xft.dpi: {dpi}\n")
         self.desktop.tool(["xrdb", "-nocpp", "-merge", str(resources)])
 
-    def mascot_rect(self, program: dt.Program) -> dt.Rect:
-        """The settled device place of the program's mascot (its only window that is not
-        the menu)."""
-        def probe() -> list[int]:
-            return [w for w in self.desktop.search(pid=program.pid)
-                    if self.desktop.title(w) != MENU_TITLE]
-
-        found = dt.wait_until(probe, 15, f"the mascot window of pid {program.pid}")
-        self.assertEqual(len(found), 1, f"expected one mascot window, found {found}")
-        return self.settled_rect(found[0])
-
     def expect_exact_at_rest(self, scale: Scale, place: dt.Rect) -> tuple[int, int]:
         """Waits for the swing to end, then asserts the window shows the screen behind it
         in every device pixel but the sprites', which are the art at the scale's factor,
@@ -77,9 +68,8 @@ class HighDpiTest(MascotCase):
         pixels show the background and how many of those equal the screen behind."""
         self.wait_for_rest(place)
         k = scale.factor
-        width, height = place.width // k, place.height // k
-        pin_x = round(width / 2)  # ties to even, as the layout rounds
-        char_at = (pin_x - 8, height - CHAR_SIZE[1])
+        scene = Scene.of(place, k)
+        pin_x, char_at = scene.pin_x, scene.char_at
         shot = self.desktop.screenshot()
         window, behind = shot.crop(place), self.truth.crop(place)
         faults, string = scene_faults(window, behind, char_at, pin_x, k)
@@ -102,8 +92,7 @@ class HighDpiTest(MascotCase):
         for scale in SCALES:
             with self.subTest(dpi=scale.dpi):
                 self.set_dpi(scale.dpi)
-                program = self.start_mascot()
-                place = self.mascot_rect(program)
+                program, _, place = self.started()
                 self.assertEqual(place, scale.place)
                 shown, exact = self.expect_exact_at_rest(scale, place)
                 print(f"\n{scale.dpi} dpi: {place.width}x{place.height} at "
@@ -115,14 +104,12 @@ class HighDpiTest(MascotCase):
         for scale in (SCALES[0], SCALES[2]):
             with self.subTest(dpi=scale.dpi):
                 self.set_dpi(scale.dpi)
-                program = self.start_mascot()
-                self.mascot_after_startup(program)
-                start = self.mascot_rect(program)
+                program, window, start = self.started(find=self.mascot_after_startup)
                 k = scale.factor
-                grip = (start.x + PIN_GRIP[0] * k, start.y + PIN_GRIP[1] * k)
-                drop = (grip[0] - 401, grip[1] + 199)
-                self.desktop.drag(grip, drop)
-                moved = self.mascot_rect(program)
+                held = grip(start)
+                drop = (held[0] - 401, held[1] + 199)
+                self.desktop.drag(held, drop)
+                moved = self.settled_rect(window)
                 # The window follows the pointer in whole art pixels.
                 self.assertLessEqual(abs(moved.x - (start.x - 401)), k - 1, moved)
                 self.assertLessEqual(abs(moved.y - (start.y + 199)), k - 1, moved)
@@ -141,8 +128,8 @@ class HighDpiTest(MascotCase):
                                                         moved.y // k * scale.twips_per_pixel))
 
                 # The twips bring the next start back to the very device place.
-                again = self.start_mascot(cwd=program.cwd)
-                self.assertEqual(self.mascot_rect(again), moved)
+                again, _, rect = self.started(cwd=program.cwd)
+                self.assertEqual(rect, moved)
                 again.stop()
 
 

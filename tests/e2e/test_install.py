@@ -16,7 +16,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from mascot_case import ASSETS, BINARY, load_xpm  # noqa: E402
+from mascot_case import BINARY  # noqa: E402
+from scene import ASSETS, load_xpm  # noqa: E402
 
 BUILD = Path(os.environ.get("RUVIA_BUILD_DIR") or BINARY.parent)
 TOOLS = ("desktop-file-validate", "appstreamcli", "cpack", "dpkg-deb", "dpkg-shlibdeps", "man")

@@ -14,7 +14,8 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import DESIGN_POSITION, WINDOW_SIZE, MascotCase  # noqa: E402
+from geometry import DESIGN_POSITION, window_at  # noqa: E402
+from mascot_case import MascotCase  # noqa: E402
 
 ATTENTION = "_NET_WM_STATE_DEMANDS_ATTENTION"
 SKIPPED = 77
@@ -42,8 +43,7 @@ class KWinTest(MascotCase):
         active = self.active_window()
         self.assertIn(f"{other:#x}", active)
 
-        program = self.start_mascot()
-        window = self.mascot_window(program)
+        _, window, place = self.started()
         marked = []  # the times the mark was seen, in samples about 20 ms apart
 
         def watch(seconds: float) -> None:
@@ -52,8 +52,7 @@ class KWinTest(MascotCase):
                 marked.append(ATTENTION in self.desktop.wm_state(window))
                 time.sleep(0.02)
 
-        place = self.settled_rect(window)
-        self.assertEqual(place, dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE))
+        self.assertEqual(place, window_at(*DESIGN_POSITION))
         watch(1.0)
         # Three uncovers, three captures: each a map that KWin would mark again.
         xc = self.desktop.xclient()

@@ -12,8 +12,9 @@ HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 
 import desktop as dt  # noqa: E402
-from mascot_case import (CHAR_REST, DESIGN_POSITION, SCENE_SPOT, WINDOW_SIZE,  # noqa: E402
-                         MascotCase, scene_faults)
+from geometry import CHAR_REST, DESIGN_POSITION, SCENE_SPOT, window_at  # noqa: E402
+from mascot_case import MascotCase  # noqa: E402
+from scene import scene_faults  # noqa: E402
 
 # 79 ticks of 50 ms from the start of the swing to the tick that stops it.
 SWING_SECONDS = 79 * 0.05
@@ -29,19 +30,18 @@ class SceneTest(MascotCase):
         cls.desktop.open_window(dt.Rect(600, 120, 100, 60))
         # Nothing of ours is on the screen yet: this is what lies behind the window.
         cls.truth = cls.desktop.screenshot()
-        cls.place = dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE)
+        cls.place = window_at(*DESIGN_POSITION)
 
     def start_and_wait_for_rest(self) -> tuple[dt.Program, float, float]:
         """Starts the program; returns it, when its window was first seen on the screen
         and when the swing last changed it."""
-        program = self.start_mascot()
-        self.mascot_window(program)
+        program = self.start()
+        self.window_of(program)
         dt.wait_until(lambda: self.desktop.grab(self.place).data
                       != self.truth.crop(self.place).data,
                       15, "the mascot to show on the screen", interval=0.005)
         seen_at = time.monotonic()
-        rested_at, _ = self.wait_for_rest(self.place)
-        return program, seen_at, rested_at
+        return program, seen_at, self.wait_for_rest(self.place).at
 
     def test_after_the_first_swing_the_scene_is_the_background_with_the_sprites(self):
         program, seen_at, rested_at = self.start_and_wait_for_rest()
@@ -81,7 +81,7 @@ class SceneTest(MascotCase):
         dt.wait_until(lambda: self.desktop.grab(self.place).data != before.data, 2,
                       "the swing to start after the click", interval=0.002)
         response = time.monotonic() - clicked
-        rested_at, _ = self.wait_for_rest(self.place)
+        rested_at = self.wait_for_rest(self.place).at
         swing_cpu = program.cpu_seconds() - cpu_click
         print(f"\ncpu_s at rest over 10 s={rest_cpu:.3f}; cpu_s over one swing="
               f"{swing_cpu:.3f} ({rested_at - clicked:.2f} s); click to first change "
@@ -141,10 +141,7 @@ class FrameKeepingWindowManagerTest(MascotCase):
         cls.truth = cls.desktop.screenshot()
 
     def test_after_two_waits_run_out_captures_hide_her_briefly_and_stay_clean(self):
-        program = self.start_mascot()
-        window = self.mascot_window(program)
-        place = self.settled_rect(window)
-        self.wait_for_rest(place)
+        _, _, place = self.started(at_rest=True)
         xc = self.desktop.xclient()
         cover = xc.create_cover(dt.Rect(place.x + 70, place.y + 20, 30, 40), (0, 0, 0))
         watch = self.desktop.watch_root()
@@ -158,8 +155,7 @@ class FrameKeepingWindowManagerTest(MascotCase):
                                            if e.window != cover], 3, "the capture's show")
             hidden = [e for e in watch.events("UnmapNotify", since=since) if e.window != cover]
             hidden_ms.append(round((shown[0].time - hidden[0].time) * 1000, 1))
-            _, got = self.wait_for_rest(place, quiet=0.5)
-            self.expect_scene(got, self.truth.crop(place))
+            self.expect_scene(self.wait_for_rest(place, quiet=0.5).image, self.truth.crop(place))
         print(f"\nframe-keeping window manager: hidden per capture {hidden_ms} ms",
               file=sys.stderr)
         # Two waits have run out by the third uncover at the latest (the start-up's

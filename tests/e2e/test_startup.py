@@ -1,6 +1,6 @@
 """Start-up of the real program on a private X desktop: where its window comes up, what the
 settings file does to that, the one-copy rule, a start without a display, the options that
-answer and exit, and what a start costs in time and memory."""
+answer and exit."""
 
 from __future__ import annotations
 
@@ -8,7 +8,6 @@ import os
 import re
 import shutil
 import signal
-import statistics
 import subprocess
 import sys
 import time
@@ -18,8 +17,9 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import (BINARY, DESIGN_POSITION, REPO, SCREEN, SETTINGS_FILE,  # noqa: E402
-                         TITLE, WINDOW_SIZE, MascotCase)
+from geometry import DESIGN_POSITION, SCREEN, WINDOW_SIZE, window_at  # noqa: E402
+from mascot_case import BINARY, MascotCase  # noqa: E402
+from program_case import REPO, SETTINGS_FILE, TITLE  # noqa: E402
 
 VERSION = re.search(r"project\(RuviaMascot VERSION ([0-9.]+)",
                     (REPO / "CMakeLists.txt").read_text()).group(1)
@@ -28,10 +28,8 @@ VERSION = re.search(r"project\(RuviaMascot VERSION ([0-9.]+)",
 class WindowPlacementTest(MascotCase):
 
     def test_first_start_shows_a_borderless_window_at_the_design_place(self):
-        program = self.start_mascot()
-        window = self.mascot_window(program)
-        rect = self.settled_rect(window)
-        self.assertEqual(rect, self.expected_rect(*DESIGN_POSITION))
+        program, window, rect = self.started()
+        self.assertEqual(rect, window_at(*DESIGN_POSITION))
         # No frame: the window manager's frame, if any, is exactly the window.
         self.assertEqual(self.desktop.frame_of(window).rect, rect)
         self.assertIn(self.desktop.frame_extents(window), (None, (0, 0, 0, 0)))
@@ -53,9 +51,8 @@ class WindowPlacementTest(MascotCase):
         ]
         for content, (x, y) in cases:
             with self.subTest(settings=content):
-                program = self.start_mascot(settings=content)
-                window = self.mascot_window(program)
-                self.assertEqual(self.settled_rect(window), self.expected_rect(x, y))
+                program, _, rect = self.started(settings=content)
+                self.assertEqual(rect, window_at(x, y))
                 # Read, not rewritten, at start.
                 self.assertEqual((program.cwd / SETTINGS_FILE).read_bytes(), content)
                 program.stop()
@@ -65,12 +62,10 @@ class OneCopyTest(MascotCase):
 
     def test_second_start_is_refused_with_a_message_box(self):
         runtime = self.new_dir("run-")
-        first = self.start_mascot(runtime_dir=runtime)
-        first_window = self.mascot_window(first)
-        first_rect = self.settled_rect(first_window)
+        first, first_window, first_rect = self.started(XDG_RUNTIME_DIR=str(runtime))
 
-        second = self.start_mascot(runtime_dir=runtime)
-        box = self.mascot_window(second)
+        second = self.start(XDG_RUNTIME_DIR=str(runtime))
+        box = self.window_of(second)
         self.assertEqual(self.desktop.title(box), TITLE)
         self.assertIn("_NET_WM_WINDOW_TYPE_DIALOG",
                       self.desktop.property(box, "_NET_WM_WINDOW_TYPE") or "")
@@ -93,14 +88,13 @@ class OneCopyTest(MascotCase):
 
     def test_copy_killed_with_sigkill_does_not_block_the_next_start(self):
         runtime = self.new_dir("run-")
-        first = self.start_mascot(runtime_dir=runtime)
-        self.mascot_window(first)
+        first = self.start(XDG_RUNTIME_DIR=str(runtime))
+        self.window_of(first)
         first.send(signal.SIGKILL)
         first.wait(5)
 
-        second = self.start_mascot(runtime_dir=runtime)
-        window = self.mascot_window(second)
-        self.assertEqual(self.settled_rect(window), self.expected_rect(*DESIGN_POSITION))
+        _, _, rect = self.started(XDG_RUNTIME_DIR=str(runtime))
+        self.assertEqual(rect, window_at(*DESIGN_POSITION))
 
     def test_only_a_live_copy_refuses_a_start(self):
         # A lock file with garbage in it, or one that cannot be taken at all, is no copy.
@@ -109,8 +103,8 @@ class OneCopyTest(MascotCase):
             with self.subTest(name):
                 runtime = self.new_dir("run-")
                 spoil(runtime / "ruvia-mascot.lock")
-                program = self.start_mascot(runtime_dir=runtime)
-                window = self.mascot_window(program)
+                program = self.start(XDG_RUNTIME_DIR=str(runtime))
+                window = self.window_of(program)
                 info = self.desktop.window_info(window)
                 self.assertEqual((info.width, info.height), WINDOW_SIZE)
                 said = program.stderr().strip().splitlines()
@@ -121,7 +115,7 @@ class OneCopyTest(MascotCase):
 
         # Starts at the same moment: exactly one mascot, every other copy says why.
         runtime = self.new_dir("run-")
-        copies = [self.start_mascot(runtime_dir=runtime) for _ in range(6)]
+        copies = [self.start(XDG_RUNTIME_DIR=str(runtime)) for _ in range(6)]
         time.sleep(3)
         mascots = [w for p in copies for w in self.desktop.search(pid=p.pid)
                    if (self.desktop.window_info(w).width,
@@ -219,28 +213,6 @@ class CommandLineTest(MascotCase):
         self.assertEqual(len(failed.stderr.splitlines()), 1, failed.stderr)
         self.assertIn(str(blocked), failed.stderr)
         self.assertEqual(blocked.read_text(), "mine")
-
-
-class StartupCostTest(MascotCase):
-    starts = 10
-
-    def test_startup_time_and_resident_memory(self):
-        watcher = self.desktop.watch_root()
-        self.addCleanup(watcher.stop)
-        startup_ms, rss_kb = [], []
-        for _ in range(self.starts):
-            program = self.start_mascot()
-            window = self.mascot_window(program)
-            shown = dt.wait_until(lambda: watcher.shown(window, since=program.started), 5,
-                                  "the map to be heard")
-            startup_ms.append((shown[0] - program.started) * 1000)
-            self.assertEqual(self.settled_rect(window), self.expected_rect(*DESIGN_POSITION))
-            rss_kb.append(program.rss_kb())
-            program.stop()
-        print(f"\nstartup_ms median={statistics.median(startup_ms):.0f} "
-              f"max={max(startup_ms):.0f}; rss_kb={statistics.median(rss_kb):.0f}",
-              file=sys.stderr)
-        self.assertTrue(all(0 < ms < 15000 for ms in startup_ms), startup_ms)
 
 
 if __name__ == "__main__":

@@ -13,8 +13,9 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import (MENU_ITEM_EXIT, MENU_TITLE, PIN_GRIP, SETTINGS_FILE,  # noqa: E402
-                         WINDOW_SIZE, MascotCase)
+from geometry import MENU_ITEM_EXIT, TWIPS_PER_PIXEL, WINDOW_SIZE, grip, window_at  # noqa: E402
+from mascot_case import MascotCase  # noqa: E402
+from program_case import MENU_TITLE, SETTINGS_FILE  # noqa: E402
 
 # The settings' place, 3000,1500 twips at 15 to the pixel.
 SAVED = (200, 100)
@@ -41,18 +42,15 @@ class TilingWindowManagerTest(MascotCase):
 
     def test_she_floats_at_her_place_and_size_stays_there_and_drags(self):
         wallpaper = self.desktop.wallpaper
-        program = self.start_mascot(settings=b"3000,1500\r\n")
-        window = self.mascot_window(program)
+        program, window, place = self.started(settings=b"3000,1500\r\n")
         # Her own size is her only one: a window manager that tiles floats her.
         hints = self.desktop.tool(["xprop", "-id", str(window), "WM_NORMAL_HINTS"])
         size = "{} by {}".format(*WINDOW_SIZE)
         self.assertIn(f"minimum size: {size}", hints)
         self.assertIn(f"maximum size: {size}", hints)
-        place = self.settled_rect(window)
-        self.assertEqual(place, dt.Rect(*SAVED, *WINDOW_SIZE))
+        self.assertEqual(place, window_at(*SAVED))
         self.assertEqual(self.desktop.frame_of(window).rect, place, "i3 gave her a border")
-        _, got = self.wait_for_rest(place)
-        self.expect_scene(got, wallpaper.crop(place))
+        self.expect_scene(self.wait_for_rest(place).image, wallpaper.crop(place))
 
         # Every capture is an unmap and a map that i3 answers by taking her on anew;
         # uncovering her three times makes three, and she stays put.
@@ -65,22 +63,19 @@ class TilingWindowManagerTest(MascotCase):
             time.sleep(0.3)
         self.assertEqual(self.settled_rect(window), place, "a capture moved her")
 
-        self.desktop.drag((place.x + PIN_GRIP[0], place.y + PIN_GRIP[1]),
-                          (DROP[0] + PIN_GRIP[0], DROP[1] + PIN_GRIP[1]))
+        self.desktop.drag(grip(place), grip(window_at(*DROP)))
         moved = self.settled_rect(window)
-        self.assertEqual(moved, dt.Rect(*DROP, *WINDOW_SIZE))
-        _, got = self.wait_for_rest(moved)
-        self.expect_scene(got, wallpaper.crop(moved))
+        self.assertEqual(moved, window_at(*DROP))
+        self.expect_scene(self.wait_for_rest(moved).image, wallpaper.crop(moved))
 
         # The exit keeps the place she was dropped at.
-        rect = self.desktop.window_info(window).rect
-        self.desktop.click(rect.x + PIN_GRIP[0], rect.y + PIN_GRIP[1], button=3)
+        self.desktop.click(*grip(self.desktop.window_info(window).rect), button=3)
         menu = self.desktop.wait_window(pid=program.pid, name=MENU_TITLE)
         inner = self.desktop.wait_settled(menu)
         self.desktop.click(inner.x + MENU_ITEM_EXIT[0], inner.y + MENU_ITEM_EXIT[1])
         self.assertEqual(program.wait(10), 0)
         self.assertEqual((program.cwd / SETTINGS_FILE).read_bytes(),
-                         b"%d,%d\r\n" % (DROP[0] * 15, DROP[1] * 15))
+                         b"%d,%d\r\n" % (DROP[0] * TWIPS_PER_PIXEL, DROP[1] * TWIPS_PER_PIXEL))
 
 
 if __name__ == "__main__":

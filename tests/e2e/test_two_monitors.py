@@ -13,8 +13,10 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import (CHAR_SIZE, PIN_GRIP, WINDOW_SIZE, MascotCase,  # noqa: E402
-                         background_only_matches, scene_faults)
+from geometry import (PIN_BOTTOM_RIGHT, PIN_GRIP, PIN_TOP_LEFT, TWIPS_PER_PIXEL,  # noqa: E402
+                      WINDOW_SIZE, Scene, grip, window_at)
+from mascot_case import MascotCase  # noqa: E402
+from scene import background_only_matches, scene_faults  # noqa: E402
 
 LEFT, RIGHT = dt.TWO_MONITORS
 
@@ -25,26 +27,24 @@ class TwoMonitorHoldTest(MascotCase):
 
     def test_drops_are_held_inside_the_monitor_holding_most_of_the_window(self):
         width, height = WINDOW_SIZE
-        program = self.start_mascot()
-        window = self.mascot_after_startup(program)
-        self.assertTrue(LEFT.rect.intersection(self.settled_rect(window)))
+        _, window, rect = self.started(find=self.mascot_after_startup)
+        self.assertTrue(LEFT.rect.intersection(rect))
         cases = [
             # what, the pin's grip, pointer target, where the window must end
             ("onto RIGHT, inside it", PIN_GRIP, (1200, 300),
              (1200 - PIN_GRIP[0], 300 - PIN_GRIP[1])),
-            ("past RIGHT's right edge", (55, 1), (RIGHT.rect.right - 1, 200),
+            ("past RIGHT's right edge", PIN_TOP_LEFT, (RIGHT.rect.right - 1, 200),
              (RIGHT.rect.right - width, 199)),
             ("mostly on LEFT, below its bottom", PIN_GRIP, (361, 560),
              (361 - PIN_GRIP[0], LEFT.rect.bottom - height)),
-            ("across the seam, mostly on RIGHT, below its bottom", (68, 14), (840, 760),
+            ("across the seam, mostly on RIGHT, below its bottom", PIN_BOTTOM_RIGHT, (840, 760),
              (RIGHT.rect.x, RIGHT.rect.bottom - height)),
         ]
-        for what, grip, to, held in cases:
+        for what, at, to, held in cases:
             with self.subTest(what):
-                rect = self.desktop.window_info(window).rect
-                self.desktop.drag((rect.x + grip[0], rect.y + grip[1]), to)
+                self.desktop.drag(grip(self.desktop.window_info(window).rect, at), to)
                 rect = self.settled_rect(window)
-                self.assertEqual(rect, self.expected_rect(*held))
+                self.assertEqual(rect, window_at(*held))
                 # The background was captured at the place it was held at.
                 truth = self.desktop.wallpaper.crop(rect)
                 dt.wait_until(lambda: background_only_matches(self.desktop.grab(rect), truth),
@@ -73,20 +73,19 @@ class MonitorsThatGoTest(MascotCase):
         self.assertLess(time.monotonic() - started, 4)
 
     def test_she_comes_back_onto_the_screens_that_remain(self):
-        twips = 15
-        program = self.start_mascot(settings=b"%d,%d\r\n" % (1200 * twips, 400 * twips))
-        window = self.mascot_window(program)
-        self.assertEqual(self.settled_rect(window), self.expected_rect(1200, 400))
+        twips = TWIPS_PER_PIXEL
+        program, window, rect = self.started(settings=b"%d,%d\r\n" % (1200 * twips, 400 * twips))
+        self.assertEqual(rect, window_at(1200, 400))
 
         # RIGHT is unplugged: the desktop shrinks to LEFT.
         self.desktop.tool(["xrandr", "--delmonitor", "RIGHT"])
         self.desktop.resize_screen(800, 600)
-        self.expect_held(window, self.expected_rect(800 - WINDOW_SIZE[0], 400), LEFT.rect)
+        self.expect_held(window, window_at(800 - WINDOW_SIZE[0], 400), LEFT.rect)
 
         # The one monitor left goes to a lower resolution.
         self.desktop.tool(["xrandr", "--delmonitor", "LEFT"])
         self.desktop.resize_screen(640, 480)
-        self.expect_held(window, self.expected_rect(640 - WINDOW_SIZE[0], 480 - WINDOW_SIZE[1]),
+        self.expect_held(window, window_at(640 - WINDOW_SIZE[0], 480 - WINDOW_SIZE[1]),
                          dt.Rect(0, 0, 640, 480))
         self.assertTrue(program.running())
 
@@ -99,28 +98,19 @@ class TwoMonitorsAtTwoScalesTest(MascotCase):
         """At rest the window shows the wallpaper in every device pixel but the art's,
         which is drawn at the monitor's factor."""
         self.wait_for_rest(rect)
-        width, height = rect.width // factor, rect.height // factor
-        pin_x = round(width / 2)  # ties to even, as the layout rounds
-        char_at = (pin_x - 8, height - CHAR_SIZE[1])
+        scene = Scene.of(rect, factor)
         faults, _ = scene_faults(self.desktop.grab(rect), self.desktop.wallpaper.crop(rect),
-                                 char_at, pin_x, factor)
+                                 scene.char_at, scene.pin_x, factor)
         self.assertEqual(len(faults), 0, f"at {factor}x: " + dt.describe_differences(faults))
-
-    def grip_offset(self, rect: dt.Rect) -> tuple[int, int]:
-        """Where the pointer is from the window's corner when it holds her by PIN_GRIP."""
-        factor = rect.width // WINDOW_SIZE[0]
-        return PIN_GRIP[0] * factor, PIN_GRIP[1] * factor
 
     def test_the_pin_stays_under_the_pointer_across_the_seam_and_back(self):
         width, height = WINDOW_SIZE
-        program = self.start_mascot(QT_SCREEN_SCALE_FACTORS="1;2")
+        program = self.start(QT_SCREEN_SCALE_FACTORS="1;2")
         window = self.mascot_after_startup(program)
         for round_trip in range(3):
             # Held by the pin, the pointer crosses the seam both ways; at each stop the
             # window is the size of the monitor under the pointer and the pin is under it.
-            rect = self.settled_rect(window)
-            gx, gy = self.grip_offset(rect)
-            self.desktop.mouse_move(rect.x + gx, rect.y + gy)
+            self.desktop.mouse_move(*grip(self.settled_rect(window)))
             self.desktop.mouse_down()
             try:
                 for pointer, factor in [((700, 300), 1), ((830, 300), 2), ((780, 200), 1),
@@ -144,9 +134,9 @@ class TwoMonitorsAtTwoScalesTest(MascotCase):
             if round_trip == 0:
                 self.expect_exact_at_rest(rect, 2)
             # Dropped back on LEFT she has LEFT's size again.
-            self.desktop.drag((rect.x + 2 * PIN_GRIP[0], rect.y + 2 * PIN_GRIP[1]), (300, 250))
+            self.desktop.drag(grip(rect), (300, 250))
             rect = self.settled_rect(window)
-            self.assertEqual(rect, self.expected_rect(300 - PIN_GRIP[0], 250 - PIN_GRIP[1]))
+            self.assertEqual(rect, window_at(300 - PIN_GRIP[0], 250 - PIN_GRIP[1]))
             if round_trip == 0:
                 self.expect_exact_at_rest(rect, 1)
 

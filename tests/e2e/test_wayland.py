@@ -21,7 +21,9 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import BINARY, CHAR_REST, PIN, PIN_RECT, scene_faults  # noqa: E402
+from geometry import CHAR_REST, PIN_RECT, WINDOW_SIZE  # noqa: E402
+from mascot_case import BINARY  # noqa: E402
+from scene import PIN, scene_faults  # noqa: E402
 from processes import Program  # noqa: E402
 
 PANEL_HEIGHT = 32  # weston's panel, whose clock may change during a test
@@ -116,7 +118,7 @@ class WaylandSessionTest(unittest.TestCase):
                  if got == outline]
         top = min(y for _, y in marks)
         left = min(x for x, y in marks if y == top)
-        return dt.Rect(left - PIN_RECT.x - pin_x, top - pin_y, 107, 150)
+        return dt.Rect(left - PIN_RECT.x - pin_x, top - pin_y, *WINDOW_SIZE)
 
     def test_she_is_see_through_under_xwayland(self):
         before = self.screenshot()
@@ -126,7 +128,7 @@ class WaylandSessionTest(unittest.TestCase):
                                                    "--pid", str(program.pid)).split(),
                                15, "the mascot's window")[0]
         told = self.window_rect(window)
-        self.assertEqual((told.width, told.height), (107, 150))
+        self.assertEqual((told.width, told.height), WINDOW_SIZE)
         shot = self.shown_at_rest(before)
         place = self.place_by_pin(shot, before, PANEL_HEIGHT)
         faults, string = scene_faults(shot.crop(place), before.crop(place), CHAR_REST)

@@ -15,16 +15,16 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import (CHAR_REST, DESIGN_POSITION, HANGING, PIN, PIN_RECT,  # noqa: E402
-                         SETTINGS_FILE, STRING_COLOR, TITLE, WINDOW_SIZE, composite,
-                         scene_faults, string_band)
-from wine_session import (DESKTOP_EVENTS, NEVER_DRAWN, REST_BAND, WineCase,  # noqa: E402
-                          cpu_seconds, main, pin_point, wait_for_rest)
+from geometry import (CHAR_REST, DESIGN_POSITION, MENU_SIZE, NEVER_DRAWN,  # noqa: E402
+                      ON_CHARACTER, PIN_MIDDLE, PIN_RECT, REST_BAND, TWIPS_PER_PIXEL,
+                      WINDOW_SIZE, grip, window_at)
+from program_case import MENU_TITLE, SETTINGS_FILE, TITLE  # noqa: E402
+from scene import (HANGING, PIN, STRING_COLOR, composite, scene_faults,  # noqa: E402
+                   string_band)
+from wine_session import DESKTOP_EVENTS, WineCase, why_skipped  # noqa: E402
 
-MENU_TITLE = "ぶらさがりルビア"
-# The menu's inside at 96 dpi, and points of its two items there (inside the panel's
-# 2-pixel sunken border): the always-on-top item and the exit item below it.
-MENU_INSIDE = (210, 122)
+# Points of the menu's two items in its inside (inside the panel's 2-pixel sunken
+# border): the always-on-top item and the exit item below it.
 TOPMOST_ITEM = (180, 85)
 EXIT_ITEM = (180, 108)
 # The first character cell of the always-on-top item: a space, or "*" while on.
@@ -67,51 +67,37 @@ def glyph_columns(image: dt.Image, rect: dt.Rect) -> list[tuple[int, ...]]:
 
 class MascotUnderWineTest(WineCase):
 
-    def start_at_rest(self, **kwargs) -> tuple[dt.Program, int, dt.Rect]:
-        program = self.start_exe(**kwargs)
-        window = self.window_of(program)
-        rect = self.desktop.wait_settled(window).rect
-        wait_for_rest(self.desktop, rect)
-        return program, window, rect
-
-    def drag_pin(self, window: int, to: tuple[int, int]) -> dt.Rect:
-        start = pin_point(self.desktop.window_info(window).rect)
-        self.desktop.drag(start, to)
-        return self.desktop.wait_settled(window).rect
-
     def client_origin(self, menu: int) -> tuple[int, int]:
         """The menu's inside, on screen: Wine draws the frame and title bar itself."""
         info = self.desktop.window_info(menu)
-        side = (info.width - MENU_INSIDE[0]) // 2
-        return info.x + side, info.y + info.height - MENU_INSIDE[1] - side
+        side = (info.width - MENU_SIZE[0]) // 2
+        return info.x + side, info.y + info.height - MENU_SIZE[1] - side
 
     def open_menu(self, program: dt.Program, window: int) -> tuple[int, tuple[int, int]]:
-        self.desktop.click(*pin_point(self.desktop.window_info(window).rect), button=3)
+        self.desktop.click(*grip(self.desktop.window_info(window).rect, PIN_MIDDLE), button=3)
         menu = self.window_of(program, MENU_TITLE, timeout=10)
         self.desktop.wait_settled(menu)
         return menu, self.client_origin(menu)
 
     def menu_gone(self, program: dt.Program) -> None:
-        dt.wait_until(lambda: not [w for w in self.desktop.search(name=MENU_TITLE)
-                                   if self.desktop.property(w, "_NET_WM_PID") == str(program.pid)],
-                      5, "the menu to hide")
+        dt.wait_until(lambda: not self.windows_of(program, MENU_TITLE), 5, "the menu to hide")
 
     def test_start_places_the_window_copies_the_background_and_swings_to_rest(self):
         watcher = self.desktop.watch_root()
         self.addCleanup(watcher.stop)
-        program = self.start_exe()
+        program = self.start()
         window = self.window_of(program)
         shown = time.monotonic()
-        cpu_at_start = cpu_seconds(program.pid)
-        rect = self.desktop.wait_settled(window).rect
-        self.assertEqual(rect, dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE))
+        cpu_at_start = program.cpu_seconds()
+        rect = self.settled_rect(window)
+        self.assertEqual(rect, window_at(*DESIGN_POSITION))
         self.assertEqual(self.desktop.frame_of(window).rect, rect, "the window has a frame")
         self.assertIn(self.desktop.frame_extents(window), (None, (0, 0, 0, 0)))
         self.assertEqual(self.desktop.title(window), TITLE)
 
-        rested, pictures = wait_for_rest(self.desktop, rect)
-        swing_s = rested - shown
-        cpu_s = cpu_seconds(program.pid) - cpu_at_start
+        rest = self.wait_for_rest(rect)
+        swing_s, pictures = rest.at - shown, rest.pictures
+        cpu_s = program.cpu_seconds() - cpu_at_start
         print(f"\nwine swing: rest after {swing_s:.2f} s, {pictures} different frames seen, "
               f"cpu {cpu_s:.3f} s, rss {program.rss_kb()} kB", file=sys.stderr)
         # 79 ticks of 50 ms, give or take the start-up and the polling.
@@ -142,10 +128,10 @@ class MascotUnderWineTest(WineCase):
         self.assertEqual(os.listdir(program.cwd), [], "the settings file is written at exit only")
 
     def test_drag_by_the_pin_moves_the_window_and_holds_it_inside_the_screen(self):
-        program, window, rect = self.start_at_rest()
+        program, window, rect = self.started(at_rest=True)
         width, height = WINDOW_SIZE
         screen_w, screen_h = self.screen
-        pin_dx, pin_dy = pin_point(rect)[0] - rect.x, pin_point(rect)[1] - rect.y
+        pin_dx, pin_dy = PIN_MIDDLE
         cases = [
             # where the pointer lets go, where the window must end up
             ((339 + pin_dx, 266 + pin_dy), (339, 266)),
@@ -175,7 +161,7 @@ class MascotUnderWineTest(WineCase):
         self.assertTrue(program.running())
 
     def test_a_window_beneath_becomes_part_of_the_background(self):
-        program, window, rect = self.start_at_rest()
+        program, window, rect = self.started(at_rest=True)
         # Another window over her upper left corner; a click on her makes the window
         # manager raise her over it, and at rest her corners show that window where it
         # lies behind her now, and the wallpaper elsewhere: what the screen showed there
@@ -185,8 +171,8 @@ class MascotUnderWineTest(WineCase):
         before = self.desktop.screenshot()
         covered = self.desktop.frame_of(other).rect.intersection(rect)
         self.assertTrue(covered and covered.width * covered.height > 500, covered)
-        self.desktop.click(rect.x + 62, rect.y + 120)
-        wait_for_rest(self.desktop, rect)
+        self.desktop.click(*grip(rect, ON_CHARACTER))
+        self.wait_for_rest(rect)
         diffs = window_pixels_match(self.desktop.screenshot(), before, rect, NEVER_DRAWN)
         self.assertEqual(diffs, [], dt.describe_differences(diffs))
 
@@ -195,14 +181,14 @@ class MascotUnderWineTest(WineCase):
         self.addCleanup(beneath.stop)
         self.desktop.raise_window(window)
         before = self.desktop.screenshot()  # the other window, and the mascot elsewhere
-        moved = self.drag_pin(window, (150 + 62, 380 + 8))
+        moved = self.drag_pin(window, grip(window_at(150, 380), PIN_MIDDLE))
         self.assertEqual((moved.x, moved.y), (150, 380))
         diffs = window_pixels_match(self.desktop.screenshot(), before, moved, NEVER_DRAWN)
         self.assertEqual(diffs, [], dt.describe_differences(diffs))
         self.assertTrue(program.running())
 
     def test_menu_highlights_switches_always_on_top_and_hides(self):
-        program, window, rect = self.start_at_rest()
+        program, window, rect = self.started(at_rest=True)
         menu, (cx, cy) = self.open_menu(program, window)
 
         # Centred over the mascot, the first time.
@@ -260,37 +246,34 @@ class MascotUnderWineTest(WineCase):
         expected = None
         for drop in ((200, 300), (400, 250)):
             with self.subTest(drop=drop):
-                program, window, rect = self.start_at_rest(cwd=cwd)
+                program, window, rect = self.started(at_rest=True, cwd=cwd)
                 if expected is not None:
                     self.assertEqual((rect.x, rect.y), expected, "the saved place was not used")
-                moved = self.drag_pin(window, (drop[0] + 62, drop[1] + 8))
+                moved = self.drag_pin(window, grip(window_at(*drop), PIN_MIDDLE))
                 self.assertEqual((moved.x, moved.y), drop)
                 _, (cx, cy) = self.open_menu(program, window)
                 self.desktop.click(cx + EXIT_ITEM[0], cy + EXIT_ITEM[1])
                 self.assertEqual(program.wait(10), 0)
                 # Left and top in twips, 15 to the pixel at 96 dpi.
                 self.assertEqual((cwd / SETTINGS_FILE).read_bytes(),
-                                 f"{drop[0] * 15},{drop[1] * 15}\r\n".encode())
+                                 b"%d,%d\r\n" % (drop[0] * TWIPS_PER_PIXEL,
+                                                 drop[1] * TWIPS_PER_PIXEL))
                 self.assertEqual(os.listdir(cwd), [SETTINGS_FILE])
                 expected = drop
-        program = self.start_exe(cwd=cwd)
-        window = self.window_of(program)
-        self.assertEqual(self.desktop.wait_settled(window).rect,
-                         dt.Rect(*expected, *WINDOW_SIZE))
+        program, _, rect = self.started(cwd=cwd)
+        self.assertEqual(rect, window_at(*expected))
         self.end(program)
 
         # A save that cannot be done (a folder has the file's name) says so in a message
         # box, ends with a failing status and leaves nothing behind.
         blocked = self.new_dir("blocked-")
         (blocked / SETTINGS_FILE).mkdir()
-        program, window, rect = self.start_at_rest(cwd=blocked)
+        program, window, rect = self.started(at_rest=True, cwd=blocked)
         _, (cx, cy) = self.open_menu(program, window)
         self.desktop.click(cx + EXIT_ITEM[0], cy + EXIT_ITEM[1])
-        boxes = dt.wait_until(lambda: [w for w in self.desktop.search(name=TITLE) if w != window
-                                       and self.desktop.property(w, "_NET_WM_PID")
-                                       == str(program.pid)], 10, "the message box")
-        box = boxes[0]
-        box_rect = self.desktop.wait_settled(box).rect
+        box = dt.wait_until(lambda: [w for w in self.windows_of(program) if w != window], 10,
+                            "the message box")[0]
+        box_rect = self.settled_rect(box)
         self.assertNotEqual((box_rect.width, box_rect.height), WINDOW_SIZE)
         self.desktop.tool(["xdotool", "windowfocus", "--sync", str(box)])
         self.desktop.key("Return")
@@ -301,7 +284,7 @@ class MascotUnderWineTest(WineCase):
     def test_an_end_asked_from_outside_saves_the_position_as_the_exit_item_does(self):
         cwd = self.new_dir("cwd-")
         (cwd / SETTINGS_FILE).write_bytes(b"1200,3450\r\n")
-        program, window, rect = self.start_at_rest(cwd=cwd)
+        program, window, rect = self.started(at_rest=True, cwd=cwd)
         self.assertEqual((rect.x, rect.y), (80, 230))
         # The menu window exists (shown once, hidden again by a right click on the exit
         # item): taskkill without /F posts WM_CLOSE to it too, and it only hides.
@@ -311,8 +294,7 @@ class MascotUnderWineTest(WineCase):
         pid = self.windows_pid()
         # Asked in the middle of a drag, the end waits for the drop, and the place saved
         # is where she was let go.
-        start = pin_point(rect)
-        self.desktop.mouse_move(*start)
+        self.desktop.mouse_move(*grip(rect, PIN_MIDDLE))
         self.desktop.mouse_down()
         self.desktop.mouse_move(300, 270)
         code, said = self.wine_tool("taskkill", "/pid", str(pid))
@@ -320,16 +302,16 @@ class MascotUnderWineTest(WineCase):
         time.sleep(0.5)
         self.assertTrue(program.running(), "the program ended in the middle of the drag")
         self.assertEqual((cwd / SETTINGS_FILE).read_bytes(), b"1200,3450\r\n")
-        self.desktop.mouse_move(500 + 62, 300 + 8)
+        self.desktop.mouse_move(*grip(window_at(500, 300), PIN_MIDDLE))
         time.sleep(0.1)
         self.desktop.mouse_up()
         self.assertEqual(program.wait(5), 0)
         self.assertEqual((cwd / SETTINGS_FILE).read_bytes(), b"7500,4500\r\n")
         self.assertEqual(os.listdir(cwd), [SETTINGS_FILE])
 
-        program, window, rect = self.start_at_rest(cwd=cwd)
+        program, window, rect = self.started(at_rest=True, cwd=cwd)
         self.assertEqual((rect.x, rect.y), (500, 300), "the saved place was not used")
-        moved = self.drag_pin(window, (200 + 62, 400 + 8))
+        moved = self.drag_pin(window, grip(window_at(200, 400), PIN_MIDDLE))
         self.assertEqual((moved.x, moved.y), (200, 400))
         # Asked whether the session may end, she agrees and goes on: another program may
         # still call the end off, and nothing is saved yet.
@@ -345,9 +327,8 @@ class MascotUnderWineTest(WineCase):
         program.wait(5)
         self.assertEqual((cwd / SETTINGS_FILE).read_bytes(), b"3000,6000\r\n")
         self.assertEqual(os.listdir(cwd), [SETTINGS_FILE])
-        program = self.start_exe(cwd=cwd)
-        self.assertEqual(self.desktop.wait_settled(self.window_of(program)).rect,
-                         dt.Rect(200, 400, *WINDOW_SIZE))
+        program, _, rect = self.started(cwd=cwd)
+        self.assertEqual(rect, window_at(200, 400))
         self.end(program)
 
     def set_display(self, width: int, height: int) -> None:
@@ -373,14 +354,14 @@ class MascotUnderWineTest(WineCase):
             return r if r.intersection(smaller) == r else None
 
         # Near the right edge, beyond what the smaller display shows.
-        program, window, rect = self.start_at_rest(settings=b"13500,4500\r\n")
+        program, window, rect = self.started(at_rest=True, settings=b"13500,4500\r\n")
         self.assertEqual((rect.x, rect.y), (900, 300))
         self.addCleanup(self.set_display, *self.screen)
         self.set_display(width, height)
         held = dt.wait_until(lambda: inside(window), 2, "the mascot inside the display")
         self.assertEqual(held, dt.Rect(width - WINDOW_SIZE[0], 300, *WINDOW_SIZE))
         # Drawn anew where she is now: the corners never drawn show the wallpaper there.
-        held = self.desktop.wait_settled(window).rect
+        held = self.settled_rect(window)
         shown = self.desktop.grab(smaller)
         diffs = window_pixels_match(shown, self.desktop.wallpaper, held, NEVER_DRAWN)
         self.assertEqual(diffs, [], dt.describe_differences(diffs))
@@ -408,10 +389,8 @@ class SeeThroughUnderWineTest(WineCase):
     presentation = "see-through"
 
     def test_drops_never_hide_the_layered_window(self):
-        program = self.start_exe()
-        window = self.window_of(program)
-        rect = self.desktop.wait_settled(window).rect
-        self.assertEqual(rect, dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE))
+        program, window, rect = self.started()
+        self.assertEqual(rect, window_at(*DESIGN_POSITION))
         info = self.desktop.tool(["xwininfo", "-id", str(window)])
         self.assertIn("Depth: 32", info, "no visual with alpha: not a layered window")
         self.expect_art_on_nothing(window, rect)
@@ -421,9 +400,7 @@ class SeeThroughUnderWineTest(WineCase):
         since = time.monotonic()
         places = [(200, 300), (520, 120)] * 5
         for place in places:
-            start = pin_point(self.desktop.window_info(window).rect)
-            self.desktop.drag(start, (place[0] + 62, place[1] + 8))  # the pin's middle
-            moved = self.desktop.wait_settled(window).rect
+            moved = self.drag_pin(window, grip(window_at(*place), PIN_MIDDLE))
             self.assertEqual((moved.x, moved.y), place)
         hidden = hidden_milliseconds(watcher, window, first_frame, since)
         print(f"\nwine see-through: {len(places)} drops, hide/show cycles {len(hidden)}",
@@ -432,7 +409,7 @@ class SeeThroughUnderWineTest(WineCase):
         self.expect_art_on_nothing(window, moved)  # no trace of earlier frames
         # A click on her sets her swinging again, as on the captured desktop.
         before = self.desktop.screenshot().crop(moved).data
-        self.desktop.click(moved.x + 62, moved.y + 120)
+        self.desktop.click(*grip(moved, ON_CHARACTER))
         dt.wait_until(lambda: self.desktop.screenshot().crop(moved).data != before, 2,
                       "a new swing")
         self.assertTrue(program.running())
@@ -444,14 +421,11 @@ class SeeThroughUnderWineTest(WineCase):
         self.desktop.publish_wallpaper()
         compositor = self.desktop.start_compositor(("picom", "--backend", "xrender"))
         self.addCleanup(compositor.stop)
-        program = self.start_exe()
-        window = self.window_of(program)
+        _, window, _ = self.started()
         wallpaper, whole = self.desktop.wallpaper, dt.Rect(0, 0, *self.screen)
         for place in [(300, 300), (520, 120), (200, 400)]:
-            start = pin_point(self.desktop.wait_settled(window).rect)
-            self.desktop.drag(start, (place[0] + 62, place[1] + 8))
-            moved = self.desktop.wait_settled(window).rect
-            wait_for_rest(self.desktop, moved)
+            moved = self.drag_pin(window, grip(window_at(*place), PIN_MIDDLE))
+            self.wait_for_rest(moved)
             shot = self.desktop.screenshot()
             # Alpha 1 rather than 0 keeps clicks: the desktop shows through at 254/255,
             # at most one level darker in a channel.
@@ -466,7 +440,7 @@ class SeeThroughUnderWineTest(WineCase):
         """At rest the window's own pixels are the pin, the string and the character,
         exact and opaque, and nothing else: every other pixel transparent, at alpha 1 so
         that it still takes clicks (premultiplied, so black)."""
-        wait_for_rest(self.desktop, rect)
+        self.wait_for_rest(rect)
         rgb, alpha = self.desktop.xclient().grab_window(window, rect.width, rect.height)
         nothing = (255, 0, 255)  # no art pixel has it
         blank = dt.Image(rect.width, rect.height, bytes(nothing) * (rect.width * rect.height))
@@ -505,4 +479,4 @@ def hidden_milliseconds(watcher: dt.RootEvents, window: int, first_frame: int,
 
 
 if __name__ == "__main__":
-    main()
+    dt.main(why_skipped())

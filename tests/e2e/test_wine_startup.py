@@ -17,9 +17,11 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from mascot_case import (DESIGN_POSITION, HANGING, MENU_SIZE, MENU_TITLE, REPO,  # noqa: E402
-                         TITLE, WINDOW_SIZE, load_xpm)
-from wine_session import EXE, WineCase, main, wait_for_rest  # noqa: E402
+from geometry import (DESIGN_POSITION, MENU_SIZE, ON_CHARACTER, REST_BAND,  # noqa: E402
+                      WINDOW_SIZE, Scene, grip, window_at)
+from program_case import MENU_TITLE, REPO, TITLE  # noqa: E402
+from scene import HANGING, load_xpm  # noqa: E402
+from wine_session import EXE, WineCase, why_skipped  # noqa: E402
 
 ICON_XPM = REPO / "assets" / "icon.xpm"
 RT_ICON = 3
@@ -133,14 +135,12 @@ def net_wm_icons(desk: dt.Desktop, window: int) -> dict[tuple[int, int], list[in
 class StartUnderWineTest(WineCase):
 
     def test_second_start_is_refused_with_a_message_box(self):
-        first = self.start_exe()
-        first_window = self.window_of(first)
-        first_rect = self.desktop.wait_settled(first_window).rect
+        first, first_window, first_rect = self.started()
 
-        second = self.start_exe()
+        second = self.start()
         box = self.window_of(second)
         self.assertEqual(self.desktop.title(box), TITLE)
-        box_rect = self.desktop.wait_settled(box).rect
+        box_rect = self.settled_rect(box)
         self.assertNotEqual((box_rect.width, box_rect.height), WINDOW_SIZE,
                             "the second copy showed a mascot window, not a message box")
         saved = self.desktop.keep_artifact(self.desktop.screenshot().crop(box_rect),
@@ -160,25 +160,20 @@ class StartUnderWineTest(WineCase):
         self.assertEqual(os.listdir(second.cwd), [], "the second copy touched the settings")
 
     def test_a_killed_copy_does_not_block_the_next_start(self):
-        first = self.start_exe()
+        first = self.start()
         self.window_of(first)
         first.send(signal.SIGKILL)
         first.wait(10)
-        second = self.start_exe()
-        window = self.window_of(second)
-        self.assertEqual(self.desktop.wait_settled(window).rect,
-                         dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE))
+        _, _, rect = self.started()
+        self.assertEqual(rect, window_at(*DESIGN_POSITION))
 
     def test_start_and_captures_leave_the_focus_where_it_was(self):
         _, other = self.desktop.open_window(dt.Rect(100, 500, 200, 100))
         self.desktop.activate(other)
         active = self.desktop.property(self.desktop.frame_of(other).root, "_NET_ACTIVE_WINDOW")
-        program = self.start_exe()
-        window = self.window_of(program)
-        rect = self.desktop.wait_settled(window).rect
-        wait_for_rest(self.desktop, rect)
+        _, _, rect = self.started(at_rest=True)
         # A click on the scene starts a new swing; nothing of it takes the focus either.
-        self.desktop.click(rect.x + 62, rect.y + 120)
+        self.desktop.click(*grip(rect, ON_CHARACTER))
         time.sleep(0.5)
         self.assertEqual(
             self.desktop.property(self.desktop.frame_of(other).root, "_NET_ACTIVE_WINDOW"),
@@ -193,10 +188,10 @@ class StartUnderWineTest(WineCase):
             busy = self.desktop.start_program([sys.executable, "-c", "while True: pass"],
                                               label="busy")
             self.addCleanup(busy.stop)
-        expected = dt.Rect(80, 230, *WINDOW_SIZE)  # 1200,3450 twips at 15 to the pixel
+        expected = window_at(80, 230)  # 1200,3450 twips at 15 to the pixel
         wrong = []
         for _ in range(starts):
-            program = self.start_exe(settings=b"1200,3450\r\n")
+            program = self.start(settings=b"1200,3450\r\n")
             window = self.window_of(program, timeout=60)
             rect = self.desktop.wait_settled(window, timeout=30).rect
             if rect != expected:
@@ -213,13 +208,10 @@ class StartUnderWineTest(WineCase):
                          "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"],
                         self.prefix.env(self.desktop.env()))
 
-    def open_menu(self, program: dt.Program, mascot: dt.Rect, factor: int) -> tuple[dt.Rect,
-                                                                                  dt.Image]:
+    def open_menu(self, program: dt.Program, mascot: dt.Rect) -> tuple[dt.Rect, dt.Image]:
         """Right-clicks the pin; the menu window's place and what it shows."""
-        self.desktop.click(mascot.x + mascot.width // 2 + 8 * factor, mascot.y + 7 * factor,
-                           button=3)
-        menu = self.window_of(program, MENU_TITLE, timeout=10)
-        rect = self.desktop.wait_settled(menu).rect
+        self.desktop.click(*grip(mascot), button=3)
+        rect = self.settled_rect(self.window_of(program, MENU_TITLE, timeout=10))
         return rect, self.desktop.screenshot().crop(rect)
 
     def expect_menu_scaled(self, menus: dict[int, tuple[dt.Rect, dt.Image]]) -> None:
@@ -270,7 +262,7 @@ class StartUnderWineTest(WineCase):
             # factor. Twips per pixel follow the dpi: 12 at 120 (the design's own scale),
             # 10 at 144; from 200 % on the art is drawn at the whole-number factor, so at
             # 192 she is 107 x 150 scene pixels of 2 x 2 device pixels.
-            (96, None, dt.Rect(*DESIGN_POSITION, *WINDOW_SIZE), 1),
+            (96, None, window_at(*DESIGN_POSITION), 1),
             (120, None, dt.Rect(799, 83, 121, 188), 1),
             (120, b"1200,3450\r\n", dt.Rect(100, 288, 121, 188), 1),  # 287.5 rounds to even
             (144, None, dt.Rect(1024 - 136, 100, 136, 226), 1),  # held inside the screen
@@ -279,25 +271,21 @@ class StartUnderWineTest(WineCase):
         for dpi, settings, expected, factor in cases:
             with self.subTest(dpi=dpi, settings=settings):
                 self.set_dpi(dpi)
-                program = self.start_exe(settings=settings)
-                window = self.window_of(program)
-                rect = self.desktop.wait_settled(window).rect
+                program, _, rect = self.started(settings=settings)
                 self.assertEqual(rect, expected)
                 if settings is None:
-                    wait_for_rest(self.desktop, rect)
+                    self.wait_for_rest(rect)
                     shot = self.desktop.screenshot()
                     # The upper corners, never drawn: the wallpaper, device pixel for pixel.
-                    scene_width = rect.width // factor
-                    for corner in (dt.Rect(0, 0, 38, 60), dt.Rect(scene_width - 24, 0, 24, 60)):
-                        device = dt.Rect(rect.x + corner.x * factor, rect.y + corner.y * factor,
-                                         corner.width * factor, corner.height * factor)
-                        diffs = dt.differing_pixels(shot, wallpaper, device)
+                    for corner in Scene.of(rect, factor).never_drawn():
+                        diffs = dt.differing_pixels(shot, wallpaper, corner.moved(rect.x, rect.y))
                         self.assertEqual(diffs, [], dt.describe_differences(diffs))
                     # Crisp art: in the column she hangs in, every block of factor x factor
                     # device pixels is the wallpaper or one colour.
                     drawn = 0
                     for by in range(rect.y, rect.bottom - factor + 1, factor):
-                        for bx in range(rect.x + 44 * factor, rect.x + 80 * factor, factor):
+                        for bx in range(rect.x + REST_BAND[0] * factor,
+                                        rect.x + REST_BAND[1] * factor, factor):
                             block = {shot.pixel(bx + i, by + j)
                                      for i in range(factor) for j in range(factor)}
                             if all(shot.pixel(bx + i, by + j) == wallpaper.pixel(bx + i, by + j)
@@ -307,7 +295,7 @@ class StartUnderWineTest(WineCase):
                             drawn += 1
                     self.assertGreater(drawn, 300 // factor, "no character drawn")
                     if dpi in (96, 192):
-                        menus[dpi] = self.open_menu(program, rect, factor)
+                        menus[dpi] = self.open_menu(program, rect)
                 self.end(program)
         self.expect_menu_scaled(menus)
 
@@ -329,9 +317,7 @@ class StartUnderWineTest(WineCase):
         ]
         for args, says, status, run_value in cases:
             with self.subTest(args=args):
-                program = self.start_exe(*args)
-                box = self.window_of(program)
-                box_rect = self.desktop.wait_settled(box).rect
+                program, box, box_rect = self.started(*args)
                 self.assertNotEqual((box_rect.width, box_rect.height), WINDOW_SIZE)
                 self.assertTrue(program.memory_holds([says])[says],
                                 f"the box does not say {says!r}")
@@ -359,7 +345,7 @@ class StartUnderWineTest(WineCase):
         self.assertEqual((width, height), (32, 32))
         self.assertEqual(resource, picture, "the .exe's icon is not our picture")
 
-        program = self.start_exe()
+        program = self.start()
         window = self.window_of(program)
         icons = dt.wait_until(lambda: net_wm_icons(self.desktop, window), 5, "_NET_WM_ICON")
         self.assertIn((32, 32), icons)
@@ -367,4 +353,4 @@ class StartUnderWineTest(WineCase):
 
 
 if __name__ == "__main__":
-    main()
+    dt.main(why_skipped())

@@ -1,6 +1,6 @@
 """What the end-to-end tests of the Windows program share: a private Wine prefix made
-ready for them, the .exe started in it on a private desktop, and a runner that reports
-a run without Wine or without the .exe as skipped.
+ready for them, the .exe started in it on a private desktop, and why a run without Wine
+or without the .exe is skipped.
 
 The prefix is made once per test file (about 10 s) and kept for its tests; its Wine
 server stays up between starts and is ended with the file's desktop."""
@@ -11,22 +11,18 @@ import os
 import shutil
 import signal
 import subprocess
-import sys
 import tempfile
-import time
 import unittest
 from pathlib import Path
 
 import desktop as dt
-from mascot_case import REPO, TITLE
+from geometry import PIN_MIDDLE, grip
+from program_case import REPO, TITLE, ProgramCase
 
 EXE = Path(os.environ.get("RUVIA_WIN_EXE") or REPO / "build-win" / "RuviaMascot.exe")
 # Our console helper that ends the session or changes the display as Windows does; the
 # windows preset builds it beside the program.
 DESKTOP_EVENTS = EXE.parent / "desktop_events.exe"
-
-# Exit code CTest reports as skipped.
-SKIPPED = 77
 
 # The Japanese captions need a font with those glyphs; Wine's own fonts have none.
 CJK_FONT_LINK = ("ipag.ttf,IPAGothic", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion"
@@ -43,18 +39,6 @@ def why_skipped() -> str | None:
         return (f"no Windows program at {EXE}: build it with "
                 "`cmake --preset windows && cmake --build build-win` or set RUVIA_WIN_EXE")
     return None
-
-
-def main() -> None:
-    """unittest's main, except that a run that cannot test the .exe here ends with 77."""
-    reason = why_skipped()
-    result = unittest.main(verbosity=2, exit=False).result
-    if not result.wasSuccessful():
-        sys.exit(1)
-    if reason:
-        print("skipped: " + reason, file=sys.stderr)
-        sys.exit(SKIPPED)
-    sys.exit(0)
 
 
 class WinePrefix:
@@ -126,55 +110,40 @@ class WinePrefix:
         shutil.rmtree(self.path, ignore_errors=True)
 
 
-class WineCase(unittest.TestCase):
-    """One desktop and one Wine prefix per test class; every start of the program gets
-    a fresh working directory (where the settings file lives)."""
+class WineCase(ProgramCase):
+    """One Wine prefix per test class too; the program's windows are the ones of its
+    title that carry its pid."""
 
-    screen = (1024, 768)
+    label = "RuviaMascot"
+    window_timeout = 30.0
     # How the program shows what lies behind it: "captured" or "see-through" (a layered
     # window). Chosen here, not left to Wine's answer about desktop composition.
     presentation = "captured"
-    desktop: dt.Desktop
     prefix: WinePrefix
 
     @classmethod
-    def setUpClass(cls) -> None:
+    def prepare(cls) -> None:
         reason = why_skipped()
         if reason:
             raise unittest.SkipTest(reason)
         cls.prefix = WinePrefix()
         cls.addClassCleanup(cls.prefix.destroy)
         cls.prefix.create()
-        cls.desktop = cls.enterClassContext(dt.Desktop(*cls.screen))
 
-    def new_dir(self, prefix: str) -> Path:
-        return Path(tempfile.mkdtemp(prefix=prefix, dir=self.desktop.tmp))
+    def command(self, *args: str) -> list[str]:
+        return ["wine", str(EXE), *args]
 
-    def start_exe(self, *args: str, cwd: Path | None = None, settings: bytes | None = None,
-                  label: str = "RuviaMascot") -> dt.Program:
-        cwd = cwd or self.new_dir("cwd-")
-        if settings is not None:
-            (cwd / "pdl_swg.ini").write_bytes(settings)
-        env = self.prefix.env(self.desktop.env(RUVIA_PRESENTATION=self.presentation))
-        program = self.desktop.start_program(["wine", str(EXE), *args], cwd=cwd, label=label,
-                                             env=env)
-        self.addCleanup(program.stop)
-        return program
+    def environment(self, **env: str | None) -> dict[str, str]:
+        return self.prefix.env(self.desktop.env(RUVIA_PRESENTATION=self.presentation, **env))
 
-    def window_of(self, program: dt.Program, name: str = TITLE, timeout: float = 30) -> int:
-        """The program's one visible window of that title, once it is mapped; fails at
-        once, with the program's error output, if the program ends first."""
+    def windows_of(self, program: dt.Program, name: str | None = None) -> list[int]:
+        return [w for w in self.desktop.search(name=name or TITLE)
+                if self.desktop.property(w, "_NET_WM_PID") == str(program.pid)]
 
-        def probe() -> list[int]:
-            if not program.running():
-                raise AssertionError(f"the program ended with {program.returncode}; "
-                                     f"stderr:\n{program.stderr()[-2000:]}")
-            return [w for w in self.desktop.search(name=name)
-                    if self.desktop.property(w, "_NET_WM_PID") == str(program.pid)]
-
-        found = dt.wait_until(probe, timeout, f"a window {name!r} of pid {program.pid}")
-        self.assertEqual(len(found), 1, f"expected one window {name!r}, found {found}")
-        return found[0]
+    def drag_pin(self, window: int, to: tuple[int, int]) -> dt.Rect:
+        """Drags by the pin's middle to the screen point `to`; where the window settles."""
+        self.desktop.drag(grip(self.desktop.window_info(window).rect, PIN_MIDDLE), to)
+        return self.settled_rect(window)
 
     def wine_tool(self, *argv: str, timeout: float = 60) -> tuple[int, str]:
         """Runs a console program in the prefix, on this desktop, to its end: its exit
@@ -201,44 +170,3 @@ class WineCase(unittest.TestCase):
         """Ends the program the hard way, as a test that is done with it."""
         program.send(signal.SIGKILL)
         program.wait(10)
-
-
-# --------------------------------------------------------------------------- the scene
-
-# Where the laid-out scene (107 x 150 at 96 dpi) draws, in window pixels: the pin's mouse
-# target, the columns the character and string use at rest, and two upper corners that
-# neither the string nor the swinging character ever reach.
-PIN_BOX = dt.Rect(54, 0, 16, 16)
-REST_BAND = (44, 80)
-NEVER_DRAWN = (dt.Rect(0, 0, 38, 60), dt.Rect(83, 0, 24, 60))
-
-
-def pin_point(window: dt.Rect) -> tuple[int, int]:
-    """The screen point at the middle of the pin of a mascot window at `window`."""
-    return window.x + PIN_BOX.x + PIN_BOX.width // 2, window.y + PIN_BOX.y + PIN_BOX.height // 2
-
-
-def wait_for_rest(desk: dt.Desktop, rect: dt.Rect, timeout: float = 15,
-                  quiet: float = 1.0) -> tuple[float, int]:
-    """Polls the screen in `rect` until it stayed the same for `quiet` seconds; returns
-    when it last changed (time.monotonic()) and how many different pictures it showed."""
-    seen: set[bytes] = set()
-    state = {"last": None, "changed": time.monotonic()}
-
-    def still() -> bool:
-        data = desk.screenshot().crop(rect).data
-        now = time.monotonic()
-        seen.add(data)
-        if data != state["last"]:
-            state.update(last=data, changed=now)
-            return False
-        return now - state["changed"] >= quiet
-
-    dt.wait_until(still, timeout, f"the scene in {rect} to come to rest", interval=0.0)
-    return state["changed"], len(seen)
-
-
-def cpu_seconds(pid: int) -> float:
-    """User and system time of a process so far, from /proc."""
-    fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
