@@ -2,7 +2,6 @@
 
 #include "platform/qt/x11/x11_reply.h"
 
-#include <QCoreApplication>
 
 #include <xcb/xcb.h>
 
@@ -22,25 +21,14 @@ X11AttentionRefusal::X11AttentionRefusal(xcb_connection_t* connection,
       window_(std::move(window)),
       root_(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root),
       wmState_(atom(connection, "_NET_WM_STATE")),
-      demandsAttention_(atom(connection, "_NET_WM_STATE_DEMANDS_ATTENTION")) {
-    QCoreApplication::instance()->installNativeEventFilter(this);
-}
+      demandsAttention_(atom(connection, "_NET_WM_STATE_DEMANDS_ATTENTION")) {}
 
-X11AttentionRefusal::~X11AttentionRefusal() {
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::instance()->removeNativeEventFilter(this);
-}
-
-bool X11AttentionRefusal::nativeEventFilter(const QByteArray& eventType, void* message,
-                                            qintptr*) {
-    if (eventType != "xcb_generic_event_t" || wmState_ == XCB_ATOM_NONE) return false;
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
-    const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-    if (notify->atom != wmState_ || notify->state != XCB_PROPERTY_NEW_VALUE) return false;
+void X11AttentionRefusal::heard(const xcb_generic_event_t& event, uint8_t type) {
+    if (wmState_ == XCB_ATOM_NONE || type != XCB_PROPERTY_NOTIFY) return;
+    const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(&event);
+    if (notify->atom != wmState_ || notify->state != XCB_PROPERTY_NEW_VALUE) return;
     const uint32_t window = window_();
     if (notify->window == window && demandsAttention(window)) withdraw(window);
-    return false;  // Qt keeps track of the window's state too
 }
 
 bool X11AttentionRefusal::demandsAttention(uint32_t window) const {

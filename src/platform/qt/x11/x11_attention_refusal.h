@@ -5,7 +5,7 @@
 // is taken off again the moment the window manager sets it.
 #pragma once
 
-#include <QAbstractNativeEventFilter>
+#include "platform/qt/x11/x11_event_watch.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,17 +14,13 @@ struct xcb_connection_t;
 
 namespace ruvia::platform::qt {
 
-class X11AttentionRefusal : public QAbstractNativeEventFilter {
+class X11AttentionRefusal : public X11EventWatch {
 public:
     // `window` is asked on each event: Qt may replace the native window.
     X11AttentionRefusal(xcb_connection_t* connection, std::function<uint32_t()> window);
-    ~X11AttentionRefusal() override;
-    X11AttentionRefusal(const X11AttentionRefusal&) = delete;
-    X11AttentionRefusal& operator=(const X11AttentionRefusal&) = delete;
-
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override;
 
 private:
+    void heard(const xcb_generic_event_t& event, uint8_t type) override;
     bool demandsAttention(uint32_t window) const;
     void withdraw(uint32_t window) const;
 

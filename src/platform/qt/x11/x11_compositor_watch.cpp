@@ -2,7 +2,6 @@
 
 #include "platform/qt/x11/x11_reply.h"
 
-#include <QCoreApplication>
 
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
@@ -26,22 +25,12 @@ X11CompositorWatch::X11CompositorWatch(xcb_connection_t* connection, uint32_t ro
     xcb_flush(connection);
     selectionNotify_ = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
     watching_ = true;
-    QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
-X11CompositorWatch::~X11CompositorWatch() {
-    if (watching_ && QCoreApplication::instance() != nullptr)
-        QCoreApplication::instance()->removeNativeEventFilter(this);
-}
-
-bool X11CompositorWatch::nativeEventFilter(const QByteArray& eventType, void* message,
-                                           qintptr*) {
-    if (eventType != "xcb_generic_event_t") return false;
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7F) != selectionNotify_) return false;
-    const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+void X11CompositorWatch::heard(const xcb_generic_event_t& event, uint8_t type) {
+    if (!watching_ || type != selectionNotify_) return;
+    const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(&event);
     if (notify->selection == managerSelection_ && changed_) changed_();
-    return false;
 }
 
 }  // namespace ruvia::platform::qt

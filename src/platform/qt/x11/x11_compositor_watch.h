@@ -3,7 +3,7 @@
 // nothing changes, so a resting mascot costs no wake-ups.
 #pragma once
 
-#include <QAbstractNativeEventFilter>
+#include "platform/qt/x11/x11_event_watch.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,22 +12,19 @@ struct xcb_connection_t;
 
 namespace ruvia::platform::qt {
 
-class X11CompositorWatch : public QAbstractNativeEventFilter {
+class X11CompositorWatch : public X11EventWatch {
 public:
     // `managerSelection`: the _NET_WM_CM_S<n> atom of the screen whose root is `root`.
     X11CompositorWatch(xcb_connection_t* connection, uint32_t root, uint32_t managerSelection,
                        std::function<void()> changed);
-    ~X11CompositorWatch() override;
-    X11CompositorWatch(const X11CompositorWatch&) = delete;
-    X11CompositorWatch& operator=(const X11CompositorWatch&) = delete;
 
     // False when the server lacks the XFixes extension: then nobody says so and the
     // caller has to look for itself.
     bool watching() const { return watching_; }
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override;
-
 private:
+    void heard(const xcb_generic_event_t& event, uint8_t type) override;
+
     uint32_t managerSelection_;
     std::function<void()> changed_;
     uint8_t selectionNotify_ = 0;

@@ -4,24 +4,21 @@
 // behind the server's, and the window manager's next notice then looks like no change.
 #pragma once
 
-#include <QAbstractNativeEventFilter>
+#include "platform/qt/x11/x11_event_watch.h"
 
 #include <cstdint>
 #include <functional>
 
 namespace ruvia::platform::qt {
 
-class X11ConfigureWatch : public QAbstractNativeEventFilter {
+class X11ConfigureWatch : public X11EventWatch {
 public:
     // `window` is asked on each event: Qt may replace the native window.
     X11ConfigureWatch(std::function<uint32_t()> window, std::function<void()> configured);
-    ~X11ConfigureWatch() override;
-    X11ConfigureWatch(const X11ConfigureWatch&) = delete;
-    X11ConfigureWatch& operator=(const X11ConfigureWatch&) = delete;
-
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override;
 
 private:
+    void heard(const xcb_generic_event_t& event, uint8_t type) override;
+
     std::function<uint32_t()> window_;
     std::function<void()> configured_;
 };

@@ -3,24 +3,21 @@
 // blur that boundary (one of its own on map, timed apart from the server's).
 #pragma once
 
-#include <QAbstractNativeEventFilter>
+#include "platform/qt/x11/x11_event_watch.h"
 
 #include <cstdint>
 #include <functional>
 
 namespace ruvia::platform::qt {
 
-class X11ExposeBursts : public QAbstractNativeEventFilter {
+class X11ExposeBursts : public X11EventWatch {
 public:
     // `window` is asked on each event: Qt may replace the native window.
     X11ExposeBursts(std::function<uint32_t()> window, std::function<void()> burstStarted);
-    ~X11ExposeBursts() override;
-    X11ExposeBursts(const X11ExposeBursts&) = delete;
-    X11ExposeBursts& operator=(const X11ExposeBursts&) = delete;
-
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override;
 
 private:
+    void heard(const xcb_generic_event_t& event, uint8_t type) override;
+
     std::function<uint32_t()> window_;
     std::function<void()> burstStarted_;
     uint16_t lastSequence_ = 0;

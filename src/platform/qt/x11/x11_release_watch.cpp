@@ -2,7 +2,6 @@
 
 #include "platform/qt/x11/x11_reply.h"
 
-#include <QCoreApplication>
 
 #include <xcb/xcb.h>
 
@@ -35,32 +34,22 @@ X11ReleaseWatch::X11ReleaseWatch(xcb_connection_t* connection) {
     Reply<xcb_query_extension_reply_t> input(xcb_query_extension_reply(
         connection, xcb_query_extension(connection, sizeof kName - 1, kName), nullptr));
     if (input && input->present) inputExtension_ = input->major_opcode;
-    QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
-X11ReleaseWatch::~X11ReleaseWatch() {
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::instance()->removeNativeEventFilter(this);
-}
-
-bool X11ReleaseWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
-    if (eventType != "xcb_generic_event_t") return false;
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    const uint8_t type = event->response_type & 0x7f;
-    const auto* bytes = static_cast<const uint8_t*>(message);
+void X11ReleaseWatch::heard(const xcb_generic_event_t& event, uint8_t type) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&event);
     if (type == XCB_BUTTON_RELEASE) {
-        const auto* release = static_cast<const xcb_button_release_event_t*>(message);
-        heard(release->time, QPointF(release->root_x, release->root_y));
+        const auto* release = reinterpret_cast<const xcb_button_release_event_t*>(&event);
+        remember(release->time, QPointF(release->root_x, release->root_y));
     } else if (type == kGenericEvent && inputExtension_ != 0 && bytes[1] == inputExtension_ &&
                field<uint16_t>(bytes, kEventTypeAt) == kInputButtonRelease) {
-        heard(field<uint32_t>(bytes, kTimeAt),
+        remember(field<uint32_t>(bytes, kTimeAt),
               QPointF(field<int32_t>(bytes, kRootXAt) / 65536.0,
                       field<int32_t>(bytes, kRootYAt) / 65536.0));
     }
-    return false;  // Qt handles every event as before
 }
 
-void X11ReleaseWatch::heard(uint32_t time, QPointF at) {
+void X11ReleaseWatch::remember(uint32_t time, QPointF at) {
     recent_[next_] = {time, at};
     next_ = (next_ + 1) % recent_.size();
     if (count_ < recent_.size()) ++count_;

@@ -5,7 +5,7 @@
 // first; Qt only reads the master's. Off X there is no such watch.
 #pragma once
 
-#include <QAbstractNativeEventFilter>
+#include "platform/qt/x11/x11_event_watch.h"
 #include <QPointF>
 
 #include <array>
@@ -16,21 +16,18 @@ struct xcb_connection_t;
 
 namespace ruvia::platform::qt {
 
-class X11ReleaseWatch : public QAbstractNativeEventFilter {
+class X11ReleaseWatch : public X11EventWatch {
 public:
     // Watches the application's X events for as long as it lives.
     explicit X11ReleaseWatch(xcb_connection_t* connection);
-    ~X11ReleaseWatch() override;
-    X11ReleaseWatch(const X11ReleaseWatch&) = delete;
-    X11ReleaseWatch& operator=(const X11ReleaseWatch&) = delete;
 
     // Where the first release at or after server time `since` (ms) was, in device
     // pixels of the root window; none seen yet.
     std::optional<QPointF> releasedSince(uint32_t since) const;
 
 private:
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override;
-    void heard(uint32_t time, QPointF at);
+    void heard(const xcb_generic_event_t& event, uint8_t type) override;
+    void remember(uint32_t time, QPointF at);
 
     uint8_t inputExtension_ = 0;  // the XInput extension's major opcode, 0 without it
     struct Release {
