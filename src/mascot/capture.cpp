@@ -13,7 +13,7 @@ void Form1::GetCap() {
     // capture never starts inside another.
     if (capturing_) return;
     capturing_ = true;
-    if (window_->choosePresentation() == platform::Presentation::SeeThrough) {
+    if (window_->adoptPresentation() == platform::Presentation::SeeThrough) {
         // The desktop shows through the window itself: nothing to read, no need to hide.
         PicTemp.fill(core::kTransparent);
         captured_ = {};

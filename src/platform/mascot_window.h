@@ -44,9 +44,10 @@ public:
     virtual void hide() = 0;
     virtual bool isVisible() const = 0;
 
-    // Decides, at each capture, the presentation of the frames that follow (a compositor
-    // may have started or stopped since the last one).
-    virtual Presentation choosePresentation() { return Presentation::Captured; }
+    // At each capture, puts the window into the presentation the desktop allows now (a
+    // compositor may have started or stopped since the last one) and returns it. Changing
+    // over may hide the window and make its native window anew.
+    virtual Presentation adoptPresentation() { return Presentation::Captured; }
 
     // Device pixels to a scene pixel each way where the window is now: 1 below 200 %,
     // else the whole number the art is drawn at.

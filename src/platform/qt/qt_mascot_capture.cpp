@@ -21,7 +21,7 @@ constexpr std::chrono::milliseconds kRepaintAllowance{5};
 
 }  // namespace
 
-Presentation QtMascotWindow::choosePresentation() {
+Presentation QtMascotWindow::adoptPresentation() {
     const bool seeThrough = canBeSeeThrough();
     if (!onWayland_ && widget_->isTranslucent() != seeThrough) {
         // The visual comes with the native window: off the screen first, so the capture

@@ -1,5 +1,5 @@
 // Qt backend: MascotWindow. Implements geometry/move/resize, show/hide/isVisible,
-// choosePresentation, present, copyScreenBehind, runMoveLoop, setStayOnTop and the
+// adoptPresentation, present, copyScreenBehind, runMoveLoop, setStayOnTop and the
 // paint, resize and mouse events. Internal to the backend. Its definitions lie in three
 // files: this window's own (qt_mascot_window.cpp), where she is and how large
 // (qt_mascot_window_place.cpp), and the capture (qt_mascot_capture.cpp); the frames go
@@ -40,7 +40,7 @@ public:
     void show() override;
     void hide() override;
     bool isVisible() const override;
-    Presentation choosePresentation() override;
+    Presentation adoptPresentation() override;
     int pixelFactor() const override;
     void present(const core::Image& deviceFrame) override;
     bool copyScreenBehind(core::Capture& into, int width, int height) override;

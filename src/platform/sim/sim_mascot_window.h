@@ -21,7 +21,7 @@ public:
     bool isVisible() const override { return visible; }
     int pixelFactor() const override { return desktop_.pixelFactor(); }
     void present(const core::Image& deviceFrame) override;
-    platform::Presentation choosePresentation() override { return presentation; }
+    platform::Presentation adoptPresentation() override { return presentation; }
     bool copyScreenBehind(core::Capture& into, int width, int height) override;
     void runMoveLoop() override;
     bool setStayOnTop(bool on) override;

@@ -144,7 +144,7 @@ bool Win32MascotWindow::isVisible() const {
     return hwnd_ != nullptr && IsWindowVisible(hwnd_) != FALSE;
 }
 
-Presentation Win32MascotWindow::choosePresentation() {
+Presentation Win32MascotWindow::adoptPresentation() {
     const bool seeThrough = presentation_.seeThrough();
     if (seeThrough != layered_) {
         layered_ = seeThrough;

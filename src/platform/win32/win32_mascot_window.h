@@ -44,7 +44,7 @@ public:
     void show() override;
     void hide() override;
     bool isVisible() const override;
-    Presentation choosePresentation() override;
+    Presentation adoptPresentation() override;
     int pixelFactor() const override { return scale().factor; }
     void present(const core::Image& deviceFrame) override;
     bool copyScreenBehind(core::Capture& into, int width, int height) override;
