@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic python3
   zlib1g-dev desktop-file-utils appstream dpkg-dev file
   picom xcompmgr weston xwayland qt6-wayland
+  libwayland-dev wayland-protocols sway swaybg wayvnc grim
 )
 if [ "${RUVIA_WITH_WINDOWS:-1}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine)
