@@ -76,6 +76,7 @@ private:
     std::unique_ptr<LayerSurface> surface_;
     ShmFrames frames_;
     core::Image frame_;       // the last presented frame, device pixels
+    int frameFactor_ = 1;     // the pixel factor it was drawn at
     bool frameWaiting_ = false;  // not yet on the surface: no buffer was free
     double pointerX_ = 0.0;  // where the pointer was last seen over her, surface-local
     double pointerY_ = 0.0;
