@@ -39,6 +39,9 @@ WaylandMascotWindow::WaylandMascotWindow(WaylandDisplay& display, std::function<
     pointer.enter = [this](wl_surface* s, double x, double y) {
         if (surface_ && s == surface_->surface()) pointerMoved(x, y);
     };
+    pointer.leave = [this](wl_surface* s) {
+        if (move_ != nullptr && surface_ && s == surface_->surface()) leftWhileMoving();
+    };
     pointer.motion = [this](double x, double y) { pointerMoved(x, y); };
     pointer.button = [this](uint32_t code, bool down) { buttonChanged(code, down); };
 }

@@ -64,11 +64,15 @@ private:
 
     // wayland_move_loop.cpp
     void followedTo(double x, double y);
+    void sawAfterRelease(std::optional<core::PointerAt> local);
+    void leftWhileMoving();
     void buttonWhileMoving(uint32_t code, bool pressed);
     void commitPlaceFor(Move& move);
 
     WaylandDisplay& display_;
-    const core::MotionReference motionReference_;
+    // How the compositor measures a press's motion: first from its globals, then as it
+    // shows after each drop.
+    core::MotionReference motionReference_;
     std::function<void()> pressed_;
     PixelRect place_{0, 0, 1, 1};
     bool visible_ = false;
