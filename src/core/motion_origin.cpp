@@ -32,13 +32,15 @@ void MotionOrigin::answered(uint32_t sync) {
 
 std::optional<MotionReference> referenceShownBy(MotionReference used, PointerAt byPress,
                                                 PointerAt byCommitted,
-                                                std::optional<PointerAt> after) {
+                                                std::optional<PointerAt> after,
+                                                bool onHerOutput) {
     // Positions come in 1/256 pixel; a release on the same spot agrees to well within this.
     constexpr double kSame = 0.5;
     auto same = [](PointerAt a, PointerAt b) {
         return std::abs(a.x - b.x) < kSame && std::abs(a.y - b.y) < kSame;
     };
     if (same(byPress, byCommitted)) return std::nullopt;
+    if (!after && !onHerOutput) return std::nullopt;
     if (!after)
         return used == MotionReference::PlaceAtPress ? MotionReference::PlaceCommitted
                                                      : MotionReference::PlaceAtPress;

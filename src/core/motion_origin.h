@@ -83,11 +83,13 @@ struct PointerAt {
 // its first word after the release shows which way it measured the last motion of the
 // press (`byPress`, `byCommitted`: where that put the pointer, measured each way): a
 // motion (`after`, measured from her place then) agrees with one of them, or the pointer
-// leaves her (`after` empty), which only the other way explains. Nothing where that
-// cannot be told: both ways agree (she never moved), or a motion agrees with neither
-// (the pointer has moved on since).
+// leaves her (`after` empty), which only the other way explains: unless the way taken
+// put the pointer on another output than her surface's (`onHerOutput` false), where the
+// compositor does not look for her. Nothing where that cannot be told: both ways agree
+// (she never moved), or a motion agrees with neither (the pointer has moved on since).
 std::optional<MotionReference> referenceShownBy(MotionReference used, PointerAt byPress,
                                                 PointerAt byCommitted,
-                                                std::optional<PointerAt> after);
+                                                std::optional<PointerAt> after,
+                                                bool onHerOutput);
 
 }  // namespace ruvia::core

@@ -77,6 +77,7 @@ TEST(MotionOrigin, TheFirstWordAfterTheReleaseShowsTheCompositorsWay) {
         PointerAt byPress, byCommitted;
         std::optional<PointerAt> after;  // empty: the pointer left her
         std::optional<MotionReference> shown;
+        bool onHerOutput = true;
     };
     // Pressed at (262, 108) with her at P0, the last motion (200, 200) after she was
     // taken in at A: the pointer was at (400, 300) measured from the press, at (438, 342)
@@ -89,13 +90,16 @@ TEST(MotionOrigin, TheFirstWordAfterTheReleaseShowsTheCompositorsWay) {
         {"taken the wrong way, the pointer is not over her", Committed, press, committed,
          std::nullopt, AtPress},
         {"and the other wrong way", AtPress, press, committed, std::nullopt, Committed},
+        {"dropped on another output, where the compositor does not look for her", AtPress,
+         press, committed, std::nullopt, std::nullopt, false},
         {"she never moved: both ways agree", AtPress, {262, 108}, {262, 108}, std::nullopt,
          std::nullopt},
         {"the pointer has moved on", AtPress, press, committed, PointerAt{420, 310},
          std::nullopt},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ruvia::core::referenceShownBy(c.used, c.byPress, c.byCommitted, c.after),
+        EXPECT_EQ(ruvia::core::referenceShownBy(c.used, c.byPress, c.byCommitted, c.after,
+                                                c.onHerOutput),
                   c.shown)
             << c.name;
 }

@@ -4,6 +4,7 @@
 #include "platform/wayland/wayland_mascot_window.h"
 
 #include "platform/wayland/wayland_display.h"
+#include "platform/wayland/wayland_outputs.h"
 
 #include <wayland-client.h>
 
@@ -101,8 +102,15 @@ void WaylandMascotWindow::sawAfterRelease(std::optional<core::PointerAt> local) 
         const core::SurfacePlace now = move.origin.origin(core::MotionReference::PlaceCommitted);
         after = core::PointerAt{now.x + local->x, now.y + local->y};
     }
-    const auto shown =
-        core::referenceShownBy(motionReference_, *move.byPress, *move.byCommitted, after);
+    const core::PointerAt taken =
+        motionReference_ == core::MotionReference::PlaceAtPress ? *move.byPress : *move.byCommitted;
+    const Output* on = surface_ ? display_.outputs().find(surface_->output()) : nullptr;
+    const bool onHerOutput = on != nullptr && taken.x >= on->logical.x &&
+                             taken.y >= on->logical.y &&
+                             taken.x < on->logical.x + on->logical.width &&
+                             taken.y < on->logical.y + on->logical.height;
+    const auto shown = core::referenceShownBy(motionReference_, *move.byPress,
+                                              *move.byCommitted, after, onHerOutput);
     if (!shown || *shown == motionReference_) return;
     motionReference_ = *shown;
     const core::PointerAt at = after.value_or(
