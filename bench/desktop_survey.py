@@ -24,8 +24,8 @@ settings file of 3000,1500 twips, (200, 100) at 96 dpi. The columns:
 - drag: where her window is after a drag by the pin to (420, 330) with xdotool, and
   the wrong pixels there once at rest;
 - menu: the menu's window type, frame extents (left, right, top, bottom: a title bar
-  is a top larger than the rest) and whether the window manager allows close, minimise,
-  maximise;
+  is a top larger than the rest), whether the window manager allows close, minimise,
+  maximise, and how much of its inside is black once drawn (its text: a few per cent);
 - attention: every value _NET_WM_STATE took on her window from its map to the exit
   (xprop -spy), how many held _NET_WM_STATE_DEMANDS_ATTENTION, and whether it is
   there at rest;
@@ -335,6 +335,9 @@ class WaylandSession(Session):
         dt.wait_until(lambda: "window id #" in self.tool(
             ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False), 30,
             "the compositor to manage XWayland's windows")
+        if self.xauthority:
+            # This script's own connection (XClient) goes without the authority file.
+            self.tool(["xhost", "+si:localuser:root"])
 
     def grab(self, rect: dt.Rect) -> dt.Image:
         return self.screenshot().crop(rect)
@@ -400,9 +403,13 @@ class GnomeShellWayland(WaylandSession):
 
     def start(self) -> None:
         home, shots = self.tmp / "home", self.tmp / "shots"
-        for folder in (home, shots):
-            folder.mkdir()
-        for path in (home, shots, self.runtime_dir, self._config_dir):
+        shell_data = home / ".local" / "share" / "gnome-shell"
+        for folder in (shots, shell_data):
+            folder.mkdir(parents=True)
+        # Without a display manager the Shell says once, in a banner over her place, that
+        # it cannot lock the screen; this file tells it that it has said so.
+        (shell_data / "lock-warning-shown").touch()
+        for path in (home, *home.rglob("*"), shots, self.runtime_dir, self._config_dir):
             os.chown(path, NOBODY, NOBODY)
         self.tmp.chmod(0o711)
         self.bus_address = self.start_bus()
@@ -619,11 +626,17 @@ def survey(name: str, make: Callable[[], Session], pictures: Path | None) -> Row
 
         def menu() -> str:
             menu_window, inner = open_menu(case, program)
+            # Drawn or not: the share of its inside that is black (its text and lines
+            # take a few per cent) once it has stopped changing.
+            drawn = at_rest(case, inner.rect)
+            black = sum(1 for i in range(0, len(drawn.data), 3)
+                        if drawn.data[i:i + 3] == b"\0\0\0")
             if pictures:
                 frame = session.frame_of(menu_window).rect.intersection(
                     dt.Rect(0, 0, session.width, session.height))
                 session.screenshot().crop(frame).save_png(pictures / f"{slug(name)}-menu.png")
-            numbers = menu_numbers(case, program, menu_window)
+            numbers = (menu_numbers(case, program, menu_window)
+                       + f"; {100 * black / (inner.width * inner.height):.0f}% of it black")
             case.click_at(inner, MENU_ITEM_ALWAYS_ON_TOP)
             return numbers
         measured(row, "menu", menu)
