@@ -26,9 +26,9 @@ settings file of 3000,1500 twips, (200, 100) at 96 dpi. The columns:
 - menu: the menu's window type, frame extents (left, right, top, bottom: a title bar
   is a top larger than the rest), whether the window manager allows close, minimise,
   maximise, and how much of its inside is black once drawn (its text: a few per cent);
-- attention: every value _NET_WM_STATE took on her window from its map to the exit
-  (xprop -spy), how many held _NET_WM_STATE_DEMANDS_ATTENTION, and whether it is
-  there at rest;
+- attention: every value _NET_WM_STATE took on her window from just after its map to
+  the menu (xprop -spy): how often _NET_WM_STATE_DEMANDS_ATTENTION came, how long it
+  stayed at most, and whether it is there at the end;
 - above: whether _NET_WM_STATE_ABOVE came after the menu's always-on-top item;
 - exit: the settings file's bytes after the menu's exit item;
 - cpu: CPU seconds (user + system, the counter `ps -o time` shows) in 20 s at rest.
@@ -472,15 +472,35 @@ DESKTOPS: tuple[tuple[str, Callable[[], Session]], ...] = (
 # --------------------------------------------------------------------------- measuring
 
 class StateSpy:
-    """Every value an X property takes on a window, as `xprop -spy` prints them."""
+    """Every value an X property takes on a window, as `xprop -spy` prints them, each with
+    the time it was heard (time.monotonic())."""
 
     def __init__(self, session: Session, window: int, name: str):
-        self.values: list[str] = []
-        self._program = session.start_program(["xprop", "-id", str(window), "-spy", name],
-                                              label="xprop-spy")
+        self.values: list[tuple[float, str]] = []
+        # Line-buffered, or the times would be those of a full pipe buffer.
+        self._program = session._spawn(["stdbuf", "-oL", "xprop", "-id", str(window),
+                                        "-spy", name], session.env(), session.tmp,
+                                       "xprop-spy", stdout_pipe=True)
+        session._programs.append(self._program)
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
 
-    def read(self) -> list[str]:
-        return [line for line in self._program.stdout().splitlines() if line.strip()]
+    def _read(self) -> None:
+        for line in self._program.popen.stdout:
+            if line.strip():
+                self.values.append((time.monotonic(), line.decode(errors="replace")))
+
+    def held(self, atom: str) -> list[float]:
+        """How long, in ms, each time `atom` was in the value stayed there (until the
+        next value without it, or until now)."""
+        spans, since = [], None
+        for at, value in [*self.values, (time.monotonic(), "")]:
+            if atom in value and since is None:
+                since = at
+            elif atom not in value and since is not None:
+                spans.append((at - since) * 1000)
+                since = None
+        return spans
 
     def stop(self) -> None:
         self._program.stop()
@@ -648,12 +668,12 @@ def survey(name: str, make: Callable[[], Session], pictures: Path | None) -> Row
         measured(row, "above", above)
 
         def attention() -> str:
-            values = spy.read()
+            spans = spy.held(ATTENTION)
             spy.stop()
-            marked = sum(ATTENTION in v for v in values)
             now = ATTENTION in session.wm_state(case.mascot(program))
-            return (f"{marked} of {len(values)} values held the mark; "
-                    f"{'SET' if now else 'not set'} at the end")
+            return (f"set {len(spans)} times in {len(spy.values)} values"
+                    + (f", held at most {max(spans):.0f} ms" if spans else "")
+                    + f"; {'SET' if now else 'not set'} at the end")
         measured(row, "attention", attention)
 
         def exit_() -> str:
