@@ -34,9 +34,10 @@ settings file of 3000,1500 twips, (200, 100) at 96 dpi. The columns:
 - cpu: CPU seconds (user + system, the counter `ps -o time` shows) in 20 s at rest.
 
 Needs what the end-to-end tests need and the program built (build/ruvia-mascot, or
-RUVIA_BINARY); the desktops' packages (openbox, picom, xfwm4, mutter, kwin-x11,
-kwin-wayland, gnome-shell, dbus) are looked for and a desktop that is missing is
-skipped with a line.
+RUVIA_BINARY); the desktops' packages (openbox, picom, xfwm4, mutter, kwin-x11 with
+kwin-style-breeze, whose title bars Plasma draws, kwin-wayland, gnome-shell, dbus) are
+looked for and a desktop that is missing is skipped with a line. Run it as root:
+GNOME Shell is started as the user nobody, and its XWayland let open to root.
 """
 
 from __future__ import annotations
@@ -259,7 +260,7 @@ class XvfbSession(Session):
         super().__init__(bus=bus)
         self.manager_argv, self.package = window_manager, package
         self.compositor_argv, self.manager_env = compositor, env or {}
-        self.needs = (window_manager[0], *compositor[:1])
+        self.needs = (window_manager[0], *compositor[:1], *(("dbus-daemon",) if bus else ()))
 
     def start(self) -> None:
         self._start_server()
@@ -350,7 +351,7 @@ class WaylandSession(Session):
 
 
 class KWinWayland(WaylandSession):
-    needs = ("kwin_wayland",)
+    needs = ("kwin_wayland", "dbus-daemon")
 
     def start(self) -> None:
         (self.tmp / "home").mkdir()
@@ -398,7 +399,7 @@ class KWinWayland(WaylandSession):
 
 
 class GnomeShellWayland(WaylandSession):
-    needs = ("gnome-shell", "setpriv", "gdbus", "convert")
+    needs = ("gnome-shell", "dbus-daemon", "setpriv", "gdbus", "xhost", "convert")
     ignore = (dt.Rect(0, 0, 1024, 32),)  # the top bar: its clock, her application's name
 
     def start(self) -> None:
