@@ -2,11 +2,13 @@
 hides and shows her: KWin marks a window that comes up without taking the focus as one
 that demands attention (its task bar entry flashes); hers never keeps the mark, her
 start and captures leave the focus with the user's window, and she comes up at her
-place and size."""
+place and size. Her menu has a title bar with a close button that hides it, and
+nothing to minimise or maximise (KWin gives a toolbar no close button)."""
 
 from __future__ import annotations
 
 import shutil
+import subprocess
 import sys
 import time
 from pathlib import Path
@@ -14,8 +16,9 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from geometry import DESIGN_POSITION, window_at  # noqa: E402
+from geometry import DESIGN_POSITION, grip, window_at  # noqa: E402
 from mascot_case import MascotCase  # noqa: E402
+from program_case import MENU_TITLE  # noqa: E402
 
 ATTENTION = "_NET_WM_STATE_DEMANDS_ATTENTION"
 SKIPPED = 77
@@ -67,6 +70,30 @@ class KWinTest(MascotCase):
         self.assertLessEqual(sum(marked), 2, "the mark stayed on her window")
         self.assertEqual(self.active_window(), active, "she took the focus")
         self.assertEqual(self.settled_rect(window), place)
+
+    def test_her_menu_has_a_title_bar_and_a_close_button_only(self):
+        # Without a decoration KWin draws no title bar for any window.
+        breeze = subprocess.run(["dpkg-query", "-W", "-f", "${Status}", "kwin-style-breeze"],
+                                capture_output=True, text=True).stdout
+        if "ok installed" not in breeze:
+            self.skipTest("needs KWin's Breeze decoration (bash scripts/install-kwin.sh "
+                          "installs kwin-style-breeze)")
+        program, _, place = self.started()
+        self.desktop.click(*grip(place), button=3)
+        menu = self.desktop.wait_window(pid=program.pid, name=MENU_TITLE)
+        self.desktop.wait_settled(menu)
+        actions = self.desktop.property(menu, "_NET_WM_ALLOWED_ACTIONS") or ""
+        self.assertIn("_NET_WM_ACTION_CLOSE", actions)
+        for action in ("MINIMIZE", "MAXIMIZE_HORZ", "MAXIMIZE_VERT", "RESIZE"):
+            self.assertNotIn(f"_NET_WM_ACTION_{action}", actions)
+        left, right, top, bottom = self.desktop.frame_extents(menu) or (0, 0, 0, 0)
+        self.assertGreater(top, max(left, right, bottom), "no title bar")
+        # The close button at the title bar's right end hides the menu, and only that.
+        frame = self.desktop.frame_of(menu).rect
+        self.desktop.click(frame.right - top // 2, frame.y + top // 2)
+        dt.wait_until(lambda: not self.desktop.search(pid=program.pid, name=MENU_TITLE), 3,
+                      "the close button to hide the menu")
+        self.assertTrue(program.running(), "the close button ended the program")
 
 
 if __name__ == "__main__":

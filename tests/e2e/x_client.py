@@ -104,6 +104,57 @@ class XClient:
         where compositors look for the desktop's background (they do not paint a root
         background of their own). The pixmap lives as long as this connection."""
         x11, d = self._x11, self._display
+        pixmap = self._pixmap(image)
+        value = ctypes.c_ulong(pixmap)
+        xa_pixmap = 20
+        x11.XChangeProperty(d, self._root, self._atom("_XROOTPMAP_ID"), xa_pixmap,
+                            32, 0, ctypes.byref(value), 1)
+        x11.XSetWindowBackgroundPixmap(d, self._root, pixmap)
+        x11.XClearWindow(d, self._root)
+        x11.XSync(d, 0)
+
+    def show_desktop_picture(self, image: Image) -> int:
+        """Maps a window of the desktop type showing `image` from the screen's corner:
+        every window manager keeps such a window undecorated and below all others, so it
+        is the wallpaper even where the compositor paints nothing of the root (KWin,
+        mutter, GNOME Shell, XWayland). Returns the window."""
+        x11, d = self._x11, self._display
+        self._declare_window_calls()
+        window = x11.XCreateSimpleWindow(d, self._root, 0, 0, image.width, image.height,
+                                         0, 0, 0)
+        xa_atom = 4
+        kind = ctypes.c_ulong(self._atom("_NET_WM_WINDOW_TYPE_DESKTOP"))
+        x11.XChangeProperty(d, window, self._atom("_NET_WM_WINDOW_TYPE"), xa_atom, 32, 0,
+                            ctypes.byref(kind), 1)
+        x11.XSetWindowBackgroundPixmap(d, window, self._pixmap(image))
+        x11.XMapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XMapWindow(d, window)
+        x11.XSync(d, 0)
+        return window
+
+    def _atom(self, name: str) -> int:
+        self._x11.XInternAtom.restype = ctypes.c_ulong
+        self._x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        return self._x11.XInternAtom(self._display, name.encode(), 0)
+
+    def _declare_window_calls(self) -> None:
+        x11 = self._x11
+        x11.XCreateSimpleWindow.restype = ctypes.c_ulong
+        x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + \
+            [ctypes.c_int] * 2 + [ctypes.c_uint] * 2 + [ctypes.c_uint, ctypes.c_ulong,
+                                                        ctypes.c_ulong]
+        x11.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
+                                        ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                        ctypes.c_void_p, ctypes.c_int]
+        x11.XSetWindowBackgroundPixmap.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                                   ctypes.c_ulong]
+        x11.XClearWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+
+    def _pixmap(self, image: Image) -> int:
+        """A pixmap of the screen's depth holding `image`; it lives as long as this
+        connection."""
+        x11, d = self._x11, self._display
+        self._declare_window_calls()
         x11.XDefaultScreen.argtypes = [ctypes.c_void_p]
         screen = x11.XDefaultScreen(d)
         x11.XDefaultVisual.restype = ctypes.c_void_p
@@ -121,32 +172,19 @@ class XClient:
         x11.XPutImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p,
                                   ctypes.POINTER(_XImage)] + [ctypes.c_int] * 4 + \
             [ctypes.c_uint] * 2
-        x11.XInternAtom.restype = ctypes.c_ulong
-        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x11.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
-                                        ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                                        ctypes.c_void_p, ctypes.c_int]
-        x11.XSetWindowBackgroundPixmap.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
-                                                   ctypes.c_ulong]
-        x11.XClearWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         x11.XFreeGC.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
 
         pixmap = x11.XCreatePixmap(d, self._root, image.width, image.height, 24)
         bgrx = bytearray(image.width * image.height * 4)
         bgrx[0::4], bgrx[1::4], bgrx[2::4] = image.data[2::3], image.data[1::3], image.data[0::3]
-        self._root_pixels = ctypes.create_string_buffer(bytes(bgrx))  # XImage points into it
+        pixels = ctypes.create_string_buffer(bytes(bgrx))  # the XImage points into it
         ximage = x11.XCreateImage(d, x11.XDefaultVisual(d, screen), 24, self._Z_PIXMAP, 0,
-                                  self._root_pixels, image.width, image.height, 32, 0)
+                                  pixels, image.width, image.height, 32, 0)
         gc = x11.XCreateGC(d, pixmap, 0, None)
         x11.XPutImage(d, pixmap, gc, ximage, 0, 0, 0, 0, image.width, image.height)
         x11.XFreeGC(d, gc)
-        value = ctypes.c_ulong(pixmap)
-        xa_pixmap = 20
-        x11.XChangeProperty(d, self._root, x11.XInternAtom(d, b"_XROOTPMAP_ID", 0), xa_pixmap,
-                            32, 0, ctypes.byref(value), 1)
-        x11.XSetWindowBackgroundPixmap(d, self._root, pixmap)
-        x11.XClearWindow(d, self._root)
         x11.XSync(d, 0)
+        return pixmap
 
     def selection_owned(self, name: str) -> bool:
         """Whether some client owns the selection `name` (a compositor owns _NET_WM_CM_S0)."""

@@ -53,6 +53,10 @@ std::vector<const char*> typesFor(std::string_view windowManager) {
     for (const char* kin : {"GNOME Shell", "Mutter", "Muffin", "Metacity", "Marco"})
         if (windowManager.find(kin) != std::string_view::npos)
             return {"_NET_WM_WINDOW_TYPE_DIALOG", "_NET_WM_WINDOW_TYPE_NORMAL"};
+    // KWin frames a toolbar but counts it among its special windows, which get no close
+    // button; a utility window gets one, and no minimise.
+    if (windowManager == "KWin")
+        return {"_NET_WM_WINDOW_TYPE_UTILITY", "_NET_WM_WINDOW_TYPE_NORMAL"};
     // The others frame a toolbar, and openbox offers minimise and maximise for every
     // other type; a manager that knows no toolbar takes the utility window Qt makes of a
     // tool window.
