@@ -49,8 +49,15 @@ CommandLine readCommandLine(const QStringList& arguments) {
         QStringLiteral("Start the mascot when you log in (an XDG autostart entry), and exit."));
     const QCommandLineOption noAutostart(QStringLiteral("no-autostart"),
                                          QStringLiteral("Remove that entry, and exit."));
+    const QCommandLineOption layerShell(
+        QStringLiteral("layer-shell"),
+        QStringLiteral("Under Wayland, make the mascot a layer surface wherever the compositor "
+                       "offers one (the default under sway and other wlroots compositors)."));
+    const QCommandLineOption noLayerShell(
+        QStringLiteral("no-layer-shell"),
+        QStringLiteral("Make the mascot an ordinary window, through XWayland where there is one."));
     for (const auto* option : {&help, &version, &settings, &userSettings, &autostart,
-                               &noAutostart})
+                               &noAutostart, &layerShell, &noLayerShell})
         parser.addOption(*option);
 
     CommandLine out;
@@ -71,10 +78,13 @@ CommandLine readCommandLine(const QStringList& arguments) {
                                .settingsFileEmpty = parser.value(settings).isEmpty(),
                                .userSettings = parser.isSet(userSettings),
                                .autostart = parser.isSet(autostart),
-                               .noAutostart = parser.isSet(noAutostart)});
+                               .noAutostart = parser.isSet(noAutostart),
+                               .layerShell = parser.isSet(layerShell),
+                               .noLayerShell = parser.isSet(noLayerShell)});
     out.action = decision.action;
     out.settings = decision.settings;
     out.settingsFile = parser.value(settings);
+    out.layerShell = decision.layerShell;
     switch (decision.action) {
         case CommandLine::Action::Refuse: out.text = QString::fromLatin1(decision.reason); break;
         case CommandLine::Action::ShowHelp: out.text = out.usage; break;

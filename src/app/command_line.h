@@ -21,6 +21,7 @@ struct CommandLine {
     Action action = Action::Run;
     SettingsPlace settings = SettingsPlace::CurrentDirectory;
     QString settingsFile;  // the file named by --settings
+    launch::LayerShellWish layerShell = launch::LayerShellWish::Default;
     // ShowHelp and ShowVersion: what to print; Refuse: the reason, one line.
     QString text;
     QString usage;  // the help text, for a refusal to show beneath its reason

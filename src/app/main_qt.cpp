@@ -1,6 +1,8 @@
-// The Linux program: the mascot on Qt 6 (X11 through Qt's xcb platform).
+// The Linux program: the mascot on Qt 6 (X11 through Qt's xcb platform), or as a layer
+// surface of a Wayland compositor with the rest of the program on Qt.
 #include "app/autostart_command.h"
 #include "app/command_line.h"
+#include "app/layer_shell_choice.h"
 #include "launch/user_paths.h"
 #include "mascot/form1.h"
 #include "platform/qt/x11/display_check.h"
@@ -48,11 +50,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", problem->c_str());
         return 1;
     }
+    // Before Qt's platform is chosen for it: the user's own choice counts.
+    ruvia::app::LayerShellStart layerShell = ruvia::app::startLayerShell(line.layerShell);
+    if (layerShell.fatal) {
+        std::fprintf(stderr, "ruvia-mascot: %s\n", layerShell.fatal->c_str());
+        return 1;
+    }
     ruvia::platform::qt::preferX11();
     ruvia::platform::qt::useWholeNumberScaleFactors();
 
     QApplication app(argc, argv);
-    ruvia::platform::qt::QtToolkit toolkit;
+    ruvia::platform::qt::QtToolkit toolkit(
+        ruvia::app::layerShellMascots(std::move(layerShell.connection)));
     ruvia::mascot::Form1 form(toolkit, settings->file, settings->folder);
     form.Form_Load();
     if (toolkit.endRequested()) return toolkit.exitCode();

@@ -7,6 +7,10 @@ namespace ruvia::launch {
 
 enum class Action { Run, ShowHelp, ShowVersion, AddAutostart, RemoveAutostart, Refuse };
 enum class SettingsPlace { CurrentDirectory, NamedFile, UserConfig };
+// Whether the mascot is a layer surface of the compositor (Linux under Wayland): as the
+// compositor suits (Default), wherever one is offered (--layer-shell), never
+// (--no-layer-shell).
+enum class LayerShellWish { Default, Use, Avoid };
 
 // What the arguments asked for, as a reader found it.
 struct GivenOptions {
@@ -17,11 +21,14 @@ struct GivenOptions {
     bool userSettings = false;
     bool autostart = false;
     bool noAutostart = false;
+    bool layerShell = false;
+    bool noLayerShell = false;
 };
 
 struct OptionsDecision {
     Action action = Action::Run;
     SettingsPlace settings = SettingsPlace::CurrentDirectory;
+    LayerShellWish layerShell = LayerShellWish::Default;
     const char* reason = "";  // Refuse: what was wrong, one line
 };
 

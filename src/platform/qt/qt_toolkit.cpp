@@ -27,8 +27,9 @@ uint32_t pixelOf(const QColor& c) { return c.rgb() | 0xFF000000u; }
 
 }  // namespace
 
-QtToolkit::QtToolkit()
-    : activation_(std::make_unique<DeactivationWatch>()),
+QtToolkit::QtToolkit(std::unique_ptr<MascotWindowSource> mascots)
+    : mascots_(std::move(mascots)),
+      activation_(std::make_unique<DeactivationWatch>()),
       instanceLock_(std::make_unique<InstanceLock>()),
       surroundings_(std::make_unique<SurroundingsWatch>(
           [this] {
@@ -40,11 +41,20 @@ QtToolkit::QtToolkit()
           })) {
     // Every window of the program, the message box included, carries her icon.
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(toQImage(assets::icon()))));
+    if (mascots_) {
+        mascots_->onConnectionLost([this](const std::string& why) {
+            reportError(why);
+            // Her place is still known: it is kept as at any other orderly end.
+            if (events.endAsked) events.endAsked();
+            else endProgram(1);
+        });
+    }
 }
 
 QtToolkit::~QtToolkit() = default;
 
 std::unique_ptr<MascotWindow> QtToolkit::createMascotWindow() {
+    if (mascots_) return mascots_->create([this] { activation_->mascotPressed(); });
     return std::make_unique<QtMascotWindow>(*activation_);
 }
 

@@ -1,13 +1,16 @@
 // Qt backend: Toolkit. Implements createMascotWindow, createMenuWindow, createTimer,
 // doEvents, twipsPerPixel, screens, previousInstanceRunning, messageBox, resolveColor,
 // endProgram, reportError and the screensChanged and endAsked events, plus
-// endRequested/exitCode for main. Needs a QApplication to exist for as long as it does.
+// endRequested/exitCode for main. The mascot window is Qt's, or one from a
+// MascotWindowSource. Needs a QApplication to exist for as long as it does.
 // No Qt types here.
 #pragma once
 
 #include "platform/toolkit.h"
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace ruvia::platform::qt {
 
@@ -15,9 +18,20 @@ class DeactivationWatch;
 class InstanceLock;
 class SurroundingsWatch;
 
+// Where the mascot window is not Qt's own (a layer surface of the compositor's), it
+// comes from here; the rest of the program stays Qt.
+class MascotWindowSource {
+public:
+    virtual ~MascotWindowSource() = default;
+    // `pressed` is told of each button that goes down on the window.
+    virtual std::unique_ptr<MascotWindow> create(std::function<void()> pressed) = 0;
+    // Told once, with one line saying why, if the window's connection goes.
+    virtual void onConnectionLost(std::function<void(const std::string&)> lost) = 0;
+};
+
 class QtToolkit : public Toolkit {
 public:
-    QtToolkit();
+    explicit QtToolkit(std::unique_ptr<MascotWindowSource> mascots = nullptr);
     ~QtToolkit() override;
     QtToolkit(const QtToolkit&) = delete;
     QtToolkit& operator=(const QtToolkit&) = delete;
@@ -41,6 +55,7 @@ public:
     int exitCode() const { return exitCode_; }
 
 private:
+    std::unique_ptr<MascotWindowSource> mascots_;  // null: the mascot is Qt's window
     std::unique_ptr<DeactivationWatch> activation_;
     std::unique_ptr<InstanceLock> instanceLock_;
     std::unique_ptr<SurroundingsWatch> surroundings_;

@@ -1,0 +1,51 @@
+// Where a surface's own pointer positions are measured from while the program moves the
+// surface under a held button. A compositor gives motion in surface-local coordinates,
+// relative to wherever it had the surface when it made the event; motion already on its
+// way when a new place is committed is still relative to the old one. A sync sent right
+// after each commit marks the boundary: the compositor handles requests in order, so
+// what it sends after answering the sync is relative to the new place. Pure bookkeeping.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+
+namespace ruvia::core {
+
+struct SurfacePlace {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const SurfacePlace&, const SurfacePlace&) = default;
+};
+
+class MotionOrigin {
+public:
+    // `place`: where the compositor has the surface now, all of it taken in.
+    explicit MotionOrigin(SurfacePlace place) : origin_(place), latest_(place) {}
+
+    // The surface was committed at `place` and a sync sent after the commit; returns the
+    // number that answered() is to be given when that sync is answered.
+    uint32_t committed(SurfacePlace place);
+
+    // The compositor answered the sync numbered `sync`. Syncs are answered in the order
+    // they were sent; an answer to one that was never sent, or was answered, is ignored.
+    void answered(uint32_t sync);
+
+    // The place that a surface-local position received now is relative to.
+    SurfacePlace origin() const { return origin_; }
+    // The place committed last.
+    SurfacePlace latest() const { return latest_; }
+    // Whether every committed place has been taken in.
+    bool settled() const { return waiting_.empty(); }
+
+private:
+    struct Waiting {
+        uint32_t sync;
+        SurfacePlace place;
+    };
+    SurfacePlace origin_;
+    SurfacePlace latest_;
+    std::deque<Waiting> waiting_;
+    uint32_t nextSync_ = 1;
+};
+
+}  // namespace ruvia::core

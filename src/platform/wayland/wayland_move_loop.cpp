@@ -1,0 +1,93 @@
+// WaylandMascotWindow: the pin's drag. She follows the pointer with new margins at each
+// motion and is put down where the button came up. Only the Wayland connection is read
+// meanwhile: nothing else of the program runs until she is down.
+#include "platform/wayland/wayland_mascot_window.h"
+
+#include "platform/wayland/wayland_display.h"
+
+#include <wayland-client.h>
+
+#include <cmath>
+#include <deque>
+
+namespace ruvia::platform::wayland {
+
+struct WaylandMascotWindow::Move {
+    explicit Move(PixelRect place, double gripX, double gripY, uint32_t button)
+        : origin({place.x, place.y}), gripX(gripX), gripY(gripY), button(button) {}
+
+    core::MotionOrigin origin;
+    double gripX, gripY;  // where in her the button went down
+    uint32_t button;
+    bool over = false;
+    struct Sync {
+        wl_callback* callback;
+        uint32_t number;
+    };
+    std::deque<Sync> syncs;  // sent, not yet answered
+};
+
+namespace {
+
+void onSyncDone(void* data, wl_callback* callback, uint32_t) {
+    auto& move = *static_cast<WaylandMascotWindow::Move*>(data);
+    for (auto it = move.syncs.begin(); it != move.syncs.end(); ++it) {
+        if (it->callback != callback) continue;
+        move.origin.answered(it->number);
+        move.syncs.erase(it);
+        break;
+    }
+    wl_callback_destroy(callback);
+}
+
+const wl_callback_listener kSyncListener{.done = onSyncDone};
+
+}  // namespace
+
+void WaylandMascotWindow::runMoveLoop() {
+    if (!press_ || !surface_) return;
+    Move move(place_, press_->x, press_->y, press_->code);
+    move_ = &move;
+    const auto ended = [&] {
+        return move.over || !surface_ || display_.pointer().over() != surface_->surface();
+    };
+    // The press's own motion may already be queued; it is the move's too.
+    while (!ended() && display_.waitAndDispatch(-1)) {
+    }
+    move_ = nullptr;
+    for (const Move::Sync& s : move.syncs) wl_callback_destroy(s.callback);
+    // The release ended the move; it is no mouse-up of the form's.
+    press_.reset();
+    // Dropped mostly on another output, she goes on there.
+    settleOnOutput();
+}
+
+// Motion and the release while the move runs.
+void WaylandMascotWindow::followedTo(double x, double y) {
+    Move& move = *move_;
+    const core::SurfacePlace from = move.origin.origin();
+    const int toX = static_cast<int>(std::lround(from.x + x - move.gripX));
+    const int toY = static_cast<int>(std::lround(from.y + y - move.gripY));
+    if (toX == place_.x && toY == place_.y) return;
+    place_.x = toX;
+    place_.y = toY;
+    commitPlaceFor(move);
+}
+
+void WaylandMascotWindow::buttonWhileMoving(uint32_t code, bool pressed) {
+    // The drop is where the last motion before the release put her.
+    if (!pressed && code == move_->button) move_->over = true;
+}
+
+void WaylandMascotWindow::commitPlaceFor(Move& move) {
+    surface_->place(place_);
+    surface_->commit();
+    // Sent with the commit: what the compositor says after answering it is relative to
+    // the new place, what it said before to the old one.
+    wl_callback* callback = wl_display_sync(display_.display());
+    move.syncs.push_back({callback, move.origin.committed({place_.x, place_.y})});
+    wl_callback_add_listener(callback, &kSyncListener, &move);
+    display_.flush();
+}
+
+}  // namespace ruvia::platform::wayland
