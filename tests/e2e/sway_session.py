@@ -1,6 +1,6 @@
 """A private sway desktop for end-to-end tests: sway headless (pixman) with XWayland, the
-position-coded wallpaper, wayvnc's virtual pointer driven through sway's own cursor
-commands, screenshots by grim. X tools (xdotool, xwininfo, xprop) still find the windows
+position-coded wallpaper, the pointer of wayvnc (a VNC viewer's pointer events of our
+own, which sway takes as a real pointer's), screenshots by grim. X tools (xdotool, xwininfo, xprop) still find the windows
 on XWayland, so the rest of the harness works on it unchanged.
 
 sway refuses to run as root: under root it runs as nobody, in a folder of its own that
@@ -15,6 +15,7 @@ import pwd
 import shutil
 import socket
 import stat
+import struct
 import subprocess
 import time
 from pathlib import Path
@@ -29,6 +30,8 @@ X11_SOCKETS = Path("/tmp/.X11-unix")
 START_TIMEOUT = 20.0
 # sway draws its cursor into what grim reads: hidden once the pointer has rested this long.
 HIDE_CURSOR_MS = 300
+# Time for a burst of input to pass wayvnc and sway and reach the program.
+INPUT_SETTLE = 0.03
 
 
 def missing_tools() -> list[str]:
@@ -58,9 +61,6 @@ def ensure_x11_socket_dir() -> None:
 class SwayDesktop(dt.Desktop):
     """sway with XWayland on a 1024 x 768 headless output; use as a context manager."""
 
-    # Sway's own cursor commands name the buttons this way.
-    BUTTONS = {1: "button1", 2: "button2", 3: "button3"}
-
     def __init__(self, width: int = 1024, height: int = 768, **_: object):
         super().__init__(width, height, window_manager=False)
         self.home = self.tmp / "sway"
@@ -69,6 +69,8 @@ class SwayDesktop(dt.Desktop):
         self.sway_socket = ""
         self.pointer = (0, 0)
         self._last_input = 0.0  # time.monotonic() of the last pointer command
+        self._buttons = 0  # the buttons held, as VNC's bits
+        self._vnc: VncPointer | None = None
         self._user = pwd.getpwnam("nobody") if os.geteuid() == 0 else None
 
     # ---- lifetime
@@ -128,17 +130,24 @@ class SwayDesktop(dt.Desktop):
         self.sway_socket = str(wait_until(ready, START_TIMEOUT, "sway's sockets")[0])
         # sway knows its XWayland's display from the start; its children inherit it.
         said = self.sway_runtime / "display"
-        self.sway(f"exec printenv DISPLAY > {said}")
+        self.swaymsg("--", f"exec printenv DISPLAY > {said}")
         self.display = wait_until(lambda: said.exists() and said.read_text().strip(),
                                   START_TIMEOUT, "sway to name its X display")
 
     def _start_pointer(self) -> None:
         # The headless seat has no pointer until a VNC server adds a virtual one.
-        self.start_program(["wayvnc", "127.0.0.1", str(free_port())], env=self.env(),
-                           label="wayvnc")
+        port = free_port()
+        self.start_program(["wayvnc", "127.0.0.1", str(port)], env=self.env(), label="wayvnc")
         wait_until(lambda: any(seat["capabilities"] & 1 for seat in
                                json.loads(self.swaymsg("-t", "get_seats"))),
                    START_TIMEOUT, "wayvnc's pointer on sway's seat")
+        self._vnc = VncPointer(port)
+
+    def stop(self) -> None:
+        if self._vnc:
+            self._vnc.close()
+            self._vnc = None
+        super().stop()
 
     def _let_root_in(self) -> None:
         if not self._user:
@@ -164,11 +173,6 @@ class SwayDesktop(dt.Desktop):
             raise RuntimeError(f"swaymsg {' '.join(argv)} failed ({result.returncode}): "
                                f"{(result.stdout + result.stderr).strip()}")
         return result.stdout
-
-    def sway(self, *commands: str) -> None:
-        """Runs sway commands, in one go: sway takes them all before it does anything else."""
-        self.swaymsg("--", "; ".join(commands))
-        self._last_input = time.monotonic()
 
     def tree_nodes(self) -> list[dict]:
         """Every node of sway's tree, tiled and floating, depth first."""
@@ -204,35 +208,45 @@ class SwayDesktop(dt.Desktop):
             raise RuntimeError(f"grim gave {shot.width}x{shot.height} for {rect}")
         return shot
 
-    # ---- input, through sway's cursor
+    # ---- input, through the VNC viewer's pointer
+
+    def _send(self, *events: tuple[int, int, int]) -> None:
+        """Pointer events (x, y, buttons held), in one burst; then a moment for sway and
+        the program under it to take them."""
+        for x, y, buttons in events:
+            self._vnc.point(x, y, buttons)
+            self.pointer, self._buttons = (x, y), buttons
+        self._last_input = time.monotonic()
+        time.sleep(INPUT_SETTLE)
+
+    def _with(self, button: int) -> int:
+        return self._buttons | VncPointer.BUTTON_BITS[button]
+
+    def _without(self, button: int) -> int:
+        return self._buttons & ~VncPointer.BUTTON_BITS[button]
 
     def mouse_location(self) -> tuple[int, int]:
         return self.pointer
 
-    def _move(self, x: int, y: int) -> str:
-        self.pointer = (x, y)
-        return f"seat - cursor set {x} {y}"
-
     def mouse_move(self, x: int, y: int) -> None:
-        self.sway(self._move(x, y))
+        self._send((x, y, self._buttons))
 
     def mouse_down(self, button: int = 1) -> None:
-        self.sway(f"seat - cursor press {self.BUTTONS[button]}")
+        self._send((*self.pointer, self._with(button)))
 
     def mouse_up(self, button: int = 1) -> None:
-        self.sway(f"seat - cursor release {self.BUTTONS[button]}")
+        self._send((*self.pointer, self._without(button)))
 
     def click(self, x: int, y: int, button: int = 1) -> None:
-        self.sway(self._move(x, y), f"seat - cursor press {self.BUTTONS[button]}",
-                  f"seat - cursor release {self.BUTTONS[button]}")
+        self._send((x, y, self._buttons), (x, y, self._with(button)),
+                   (x, y, self._buttons))
 
     def flick(self, start: tuple[int, int], end: tuple[int, int], then: tuple[int, int],
               button: int = 1) -> None:
         mid = ((start[0] + end[0]) // 2, (start[1] + end[1]) // 2)
-        self.mouse_move(*start)
-        self.sway(f"seat - cursor press {self.BUTTONS[button]}", self._move(*mid),
-                  self._move(*end), f"seat - cursor release {self.BUTTONS[button]}",
-                  self._move(*then))
+        up, down = self._buttons, self._with(button)
+        self._send((*start, up), (*start, down), (*mid, down), (*end, down), (*end, up),
+                   (*then, up))
 
     def drag_and_go_on(self, start: tuple[int, int], end: tuple[int, int],
                        then: Sequence[tuple[int, int]], steps: int = 8,
@@ -245,8 +259,58 @@ class SwayDesktop(dt.Desktop):
             self.mouse_move(start[0] + (end[0] - start[0]) * i // steps,
                             start[1] + (end[1] - start[1]) * i // steps)
             time.sleep(step_delay)
-        self.sway(self._move(*end), "seat - cursor release button1",
-                  *(self._move(*point) for point in then))
+        held, up = self._buttons, self._without(1)
+        self._send((*end, held), (*end, up), *((x, y, up) for x, y in then))
 
 
-__all__ = ["SwayDesktop", "missing_tools", "ensure_x11_socket_dir", "free_port", "Program"]
+class VncPointer:
+    """A VNC viewer's pointer on wayvnc, which gives it to sway as a pointer device's
+    motions and buttons. (sway's own `seat - cursor` commands warp the cursor without
+    a motion: a client that holds the pointer with a button down never sees it move.)
+    Only the handshake and pointer events of RFB 3.8; no picture is ever asked for."""
+
+    BUTTON_BITS = {1: 1, 2: 2, 3: 4}
+    _NO_AUTHENTICATION = 1
+    _POINTER_EVENT = 5
+
+    def __init__(self, port: int, timeout: float = START_TIMEOUT):
+        self._socket = wait_until(lambda: self._connect(port), timeout,
+                                  f"wayvnc to listen on port {port}", interval=0.1)
+        self._socket.settimeout(dt.TOOL_TIMEOUT)
+        if not self._read(12).startswith(b"RFB "):
+            raise RuntimeError("wayvnc did not greet as a VNC server")
+        self._socket.sendall(b"RFB 003.008\n")
+        offered = self._read(self._read(1)[0])
+        if self._NO_AUTHENTICATION not in offered:
+            raise RuntimeError(f"wayvnc wants authentication (offers {list(offered)})")
+        self._socket.sendall(bytes([self._NO_AUTHENTICATION]))
+        if struct.unpack(">I", self._read(4))[0] != 0:
+            raise RuntimeError("wayvnc refused the viewer")
+        self._socket.sendall(b"\x01")  # shared: other viewers may stay
+        self._read(20)  # the framebuffer's size and pixel format
+        self._read(struct.unpack(">I", self._read(4))[0])  # the desktop's name
+
+    @staticmethod
+    def _connect(port: int) -> socket.socket | None:
+        try:
+            return socket.create_connection(("127.0.0.1", port), timeout=1)
+        except OSError:
+            return None
+
+    def _read(self, count: int) -> bytes:
+        data = b""
+        while len(data) < count:
+            chunk = self._socket.recv(count - len(data))
+            if not chunk:
+                raise RuntimeError("wayvnc closed the connection")
+            data += chunk
+        return data
+
+    def point(self, x: int, y: int, buttons: int) -> None:
+        self._socket.sendall(struct.pack(">BBHH", self._POINTER_EVENT, buttons, x, y))
+
+    def close(self) -> None:
+        self._socket.close()
+
+
+__all__ = ["SwayDesktop", "VncPointer", "missing_tools"]
