@@ -1,15 +1,32 @@
 // Where a surface's own pointer positions are measured from while the program moves the
-// surface under a held button. A compositor gives motion in surface-local coordinates,
-// relative to wherever it had the surface when it made the event; motion already on its
-// way when a new place is committed is still relative to the old one. A sync sent right
-// after each commit marks the boundary: the compositor handles requests in order, so
-// what it sends after answering the sync is relative to the new place. Pure bookkeeping.
+// surface under a held button. Compositors do it one of two ways (MotionReference). Where
+// the motion is relative to wherever the compositor had the surface when it made the
+// event, motion already on its way when a new place is committed is still relative to
+// the old one: a sync sent right after each commit marks the boundary, since the
+// compositor handles requests in order and what it sends after answering the sync is
+// relative to the new place. Pure bookkeeping.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <span>
+#include <string>
 
 namespace ruvia::core {
+
+enum class MotionReference {
+    // Every motion of the press is measured from the surface's place when the button
+    // went down, wherever the surface has been put since (sway: measured under 1.7).
+    PlaceAtPress,
+    // Each motion is measured from the place the compositor had taken in when it made
+    // the event.
+    PlaceCommitted,
+};
+
+// How the compositor with these globals measures: KWin (its own org_kde_* globals)
+// measures from the committed place, as far as is known here; every other compositor as
+// sway does.
+MotionReference motionReferenceOf(std::span<const std::string> globals);
 
 struct SurfacePlace {
     int x = 0;
@@ -19,8 +36,10 @@ struct SurfacePlace {
 
 class MotionOrigin {
 public:
-    // `place`: where the compositor has the surface now, all of it taken in.
-    explicit MotionOrigin(SurfacePlace place) : origin_(place), latest_(place) {}
+    // `place`: where the compositor has the surface as the button goes down, all of it
+    // taken in.
+    MotionOrigin(SurfacePlace place, MotionReference reference)
+        : reference_(reference), origin_(place), latest_(place) {}
 
     // The surface was committed at `place` and a sync sent after the commit; returns the
     // number that answered() is to be given when that sync is answered.
@@ -42,6 +61,7 @@ private:
         uint32_t sync;
         SurfacePlace place;
     };
+    MotionReference reference_;
     SurfacePlace origin_;
     SurfacePlace latest_;
     std::deque<Waiting> waiting_;

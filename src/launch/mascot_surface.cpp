@@ -1,17 +1,14 @@
 #include "launch/mascot_surface.h"
 
-#include <string_view>
+#include "core/compositor_globals.h"
 
 namespace ruvia::launch {
 
 CompositorOffer offerOf(std::span<const std::string> globals) {
     CompositorOffer out;
     for (const std::string& name : globals) {
-        const std::string_view is(name);
-        out.layerShell = out.layerShell || is == "zwlr_layer_shell_v1";
-        const bool sharedWithWlroots =
-            is == "org_kde_kwin_idle" || is == "org_kde_kwin_server_decoration_manager";
-        out.kde = out.kde || (is.starts_with("org_kde_") && !sharedWithWlroots);
+        out.layerShell = out.layerShell || name == "zwlr_layer_shell_v1";
+        out.kde = out.kde || core::isKwinGlobal(name);
     }
     return out;
 }

@@ -26,9 +26,7 @@ struct CompositorOffer {
     bool kde = false;         // KWin's own globals: there XWayland keeps her place
 };
 
-// Reads the offer from the names of the compositor's globals. KWin is told by its
-// org_kde_* globals, less the two that wlroots compositors offer as well (idle and
-// server-side decorations).
+// Reads the offer from the names of the compositor's globals (KWin: core::isKwinGlobal).
 CompositorOffer offerOf(std::span<const std::string> globals);
 
 enum class MascotSurface { ToolkitWindow, LayerSurface };

@@ -1,4 +1,5 @@
 #include "launch/autostart_entry.h"
+#include "launch/mascot_surface.h"
 #include "launch/options.h"
 #include "launch/user_paths.h"
 #include "launch/whole_file.h"
@@ -61,12 +62,67 @@ TEST(Launch, OptionsAreDecidedTogetherInOneOrder) {
          ""},
         {{.userSettings = true, .noAutostart = true}, Action::RemoveAutostart,
          SettingsPlace::UserConfig, ""},
+        {{.settings = true, .userSettings = true, .layerShell = true, .noLayerShell = true},
+         Action::Refuse, SettingsPlace::CurrentDirectory,
+         "--layer-shell and --no-layer-shell contradict each other."},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const launch::OptionsDecision got = launch::decideOptions(cases[i].given);
         EXPECT_EQ(got.action, cases[i].action) << "case " << i;
         EXPECT_EQ(got.settings, cases[i].settings) << "case " << i;
         EXPECT_EQ(got.reason, cases[i].reason) << "case " << i;
+    }
+    EXPECT_EQ(launch::decideOptions({.layerShell = true}).layerShell, launch::LayerShellWish::Use);
+    EXPECT_EQ(launch::decideOptions({.noLayerShell = true}).layerShell,
+              launch::LayerShellWish::Avoid);
+    EXPECT_EQ(launch::decideOptions({}).layerShell, launch::LayerShellWish::Default);
+}
+
+TEST(Launch, TheMascotIsALayerSurfaceWhereXWaylandWouldLoseHerPlace) {
+    using launch::LayerShellWish;
+    using launch::MascotSurface;
+    const std::vector<std::string> swayGlobals{"wl_compositor", "zwlr_layer_shell_v1",
+                                               "org_kde_kwin_idle",
+                                               "org_kde_kwin_server_decoration_manager"};
+    std::vector<std::string> kwinGlobals = swayGlobals;
+    kwinGlobals.push_back("org_kde_plasma_shell");
+    const std::vector<std::string> westonGlobals{"wl_compositor", "xdg_wm_base", "wl_seat"};
+    const launch::CompositorOffer sway = launch::offerOf(swayGlobals);
+    const launch::CompositorOffer kwin = launch::offerOf(kwinGlobals);
+    const launch::CompositorOffer weston = launch::offerOf(westonGlobals);
+    ASSERT_TRUE(sway.layerShell && !sway.kde && kwin.layerShell && kwin.kde && !weston.layerShell);
+
+    struct Case {
+        LayerShellWish wish;
+        bool wayland, platformChosen;
+        const launch::CompositorOffer* offer;
+        bool asks;
+        MascotSurface surface;
+        bool note;
+    };
+    constexpr auto Default = LayerShellWish::Default, Use = LayerShellWish::Use,
+                   Avoid = LayerShellWish::Avoid;
+    constexpr auto Layer = MascotSurface::LayerSurface, Window = MascotSurface::ToolkitWindow;
+    const Case cases[] = {
+        {Default, true, false, &sway, true, Layer, false},
+        {Default, true, false, &kwin, true, Window, false},
+        {Use, true, false, &kwin, true, Layer, false},
+        {Default, true, false, &weston, true, Window, false},
+        {Use, true, false, &weston, true, Window, true},
+        {Avoid, true, false, &sway, false, Window, false},
+        {Default, true, true, &sway, false, Window, false},  // the user's QT_QPA_PLATFORM
+        {Use, true, true, &sway, true, Layer, false},
+        {Default, false, false, nullptr, false, Window, false},
+        {Use, false, false, nullptr, false, Window, true},
+        {Default, true, false, nullptr, true, Window, false},  // unreachable: said elsewhere
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const launch::SurfaceSituation situation{c.wish, c.wayland, c.platformChosen};
+        EXPECT_EQ(launch::asksCompositor(situation), c.asks) << "case " << i;
+        const launch::SurfaceChoice got = launch::chooseMascotSurface(situation, c.offer);
+        EXPECT_EQ(got.surface, c.surface) << "case " << i;
+        EXPECT_EQ(*got.note != '\0', c.note) << "case " << i << ": " << got.note;
     }
 }
 

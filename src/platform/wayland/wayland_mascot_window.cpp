@@ -27,7 +27,10 @@ core::TwipsRect asRect(PixelRect r) {
 }  // namespace
 
 WaylandMascotWindow::WaylandMascotWindow(WaylandDisplay& display, std::function<void()> pressed)
-    : display_(display), pressed_(std::move(pressed)), frames_(display.shm()) {
+    : display_(display),
+      motionReference_(core::motionReferenceOf(display.globalNames())),
+      pressed_(std::move(pressed)),
+      frames_(display.shm()) {
     frames_.released = [this] {
         if (frameWaiting_) putFrame();
     };

@@ -68,6 +68,7 @@ private:
     void commitPlaceFor(Move& move);
 
     WaylandDisplay& display_;
+    const core::MotionReference motionReference_;
     std::function<void()> pressed_;
     PixelRect place_{0, 0, 1, 1};
     bool visible_ = false;

@@ -13,8 +13,9 @@
 namespace ruvia::platform::wayland {
 
 struct WaylandMascotWindow::Move {
-    explicit Move(PixelRect place, double gripX, double gripY, uint32_t button)
-        : origin({place.x, place.y}), gripX(gripX), gripY(gripY), button(button) {}
+    Move(PixelRect place, core::MotionReference reference, double gripX, double gripY,
+         uint32_t button)
+        : origin({place.x, place.y}, reference), gripX(gripX), gripY(gripY), button(button) {}
 
     core::MotionOrigin origin;
     double gripX, gripY;  // where in her the button went down
@@ -46,7 +47,7 @@ const wl_callback_listener kSyncListener{.done = onSyncDone};
 
 void WaylandMascotWindow::runMoveLoop() {
     if (!press_ || !surface_) return;
-    Move move(place_, press_->x, press_->y, press_->code);
+    Move move(place_, motionReference_, press_->x, press_->y, press_->code);
     move_ = &move;
     const auto ended = [&] {
         return move.over || !surface_ || display_.pointer().over() != surface_->surface();
@@ -65,6 +66,9 @@ void WaylandMascotWindow::runMoveLoop() {
 // Motion and the release while the move runs.
 void WaylandMascotWindow::followedTo(double x, double y) {
     Move& move = *move_;
+    // What comes after the release in the same read is no longer the move's: the
+    // release put her down.
+    if (move.over) return;
     const core::SurfacePlace from = move.origin.origin();
     const int toX = static_cast<int>(std::lround(from.x + x - move.gripX));
     const int toY = static_cast<int>(std::lround(from.y + y - move.gripY));
