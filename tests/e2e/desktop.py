@@ -393,8 +393,7 @@ class Desktop:
         program = self.start_program(
             ["xmessage", "-name", name, "-title", name,
              "-geometry", f"{rect.width}x{rect.height}+{rect.x}+{rect.y}",
-             "-bg", color, "-fg", color, "-xrm", f"*borderColor: {color}",  # no black lines
-             "-buttons", "", name], label=name)
+             "-bg", color, "-fg", color, "-buttons", "", name], label=name)
         window = self.wait_window(name=name)
         self.wait_settled(window)
         return program, window
