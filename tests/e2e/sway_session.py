@@ -25,7 +25,7 @@ import desktop as dt
 from processes import Program, wait_until
 
 TOOLS = ("sway", "swaybg", "swaymsg", "wayvnc", "grim", "Xwayland", "xhost", "setpriv",
-         "xdotool", "xwininfo", "xprop")
+         "xdotool", "xwininfo", "xprop", "weston-terminal")
 X11_SOCKETS = Path("/tmp/.X11-unix")
 START_TIMEOUT = 20.0
 # sway draws its cursor into what grim reads: hidden once the pointer has rested this long.

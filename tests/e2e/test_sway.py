@@ -26,7 +26,6 @@ SAVED = (200, 100)
 DROP = (430, 320)
 # Where the pointer goes on after letting go: on and away, as a hand does.
 GO_ON = ((470, 360), (560, 420), (700, 500))
-COVER_COLOR = (255, 0, 255)
 SKIPPED = 77
 
 
@@ -70,6 +69,17 @@ class SwayTest(MascotCase):
                       f"{self.desktop.keep_artifact(shot, 'sway')})\n"
                       + dt.describe_differences(outside))
 
+    def open_terminal(self) -> None:
+        """A Wayland window of another program's, which sway tiles over the whole screen:
+        a terminal with nothing in it that changes (its shell only waits)."""
+        shell = self.desktop.tmp / "waiting-shell"
+        shell.write_text("#!/bin/sh\nexec sleep 600\n")
+        shell.chmod(0o755)
+        self.terminal = self.desktop.start_program(["weston-terminal", f"--shell={shell}"],
+                                                   label="terminal")
+        self.addCleanup(self.terminal.stop)
+        dt.wait_until(lambda: self.desktop.node_of(self.terminal.pid), 10, "the terminal")
+
     def choose(self, program: dt.Program, place: dt.Rect, item: tuple[int, int]) -> None:
         """Right-clicks her pin and clicks `item` of the menu that comes up."""
         self.desktop.click(*grip(place), button=3)
@@ -95,20 +105,22 @@ class SwayTest(MascotCase):
         self.assertEqual(place, drop, "she did not land where she was let go")
         self.expect_alone(shot, wallpaper, place)
 
-        # Always on top: above a window that sway tiles over the whole screen.
+        # Always on top: above a window that sway tiles over the whole screen (a terminal,
+        # black inside), and under it again once the switch is off.
         self.choose(program, place, MENU_ITEM_ALWAYS_ON_TOP)
-        cover, _ = self.desktop.open_window(dt.Rect(0, 0, 300, 200),
-                                            color="#%02x%02x%02x" % COVER_COLOR)
-        covered = solid(self.desktop.width, self.desktop.height, COVER_COLOR)
-        dt.wait_until(lambda: place_by_pin(self.desktop.screenshot(), covered), 10,
-                      "the other window to cover the screen, her pin still over it")
-        self.expect_alone(self.wait_for_rest(self.whole(), quiet=0.5).image, covered, place)
-
-        # And under it again once the switch is off.
+        self.open_terminal()
+        black = solid(self.desktop.width, self.desktop.height, (0, 0, 0))
+        dt.wait_until(lambda: place_by_pin(self.desktop.screenshot(), black) == place, 10,
+                      "the terminal to cover the screen, her pin still over it")
+        above = self.wait_for_rest(self.whole(), quiet=0.5).image
+        self.expect_scene(above.crop(place), black.crop(place))
         self.choose(program, place, MENU_ITEM_ALWAYS_ON_TOP)
-        dt.wait_until(lambda: self.desktop.screenshot().data == covered.data, 5,
-                      "her to go under the other window")
-        cover.stop()
+        dt.wait_until(lambda: self.desktop.grab(place).data == black.crop(place).data, 5,
+                      "her to go under the terminal")
+        under = self.desktop.screenshot()
+        self.assertEqual(dt.differing_pixels(above, under, self.whole(), [place])[:8], [],
+                         "more than her changed")
+        self.terminal.stop()
         _, shot = self.at_rest(program, wallpaper)
         self.expect_alone(shot, wallpaper, place)
 
