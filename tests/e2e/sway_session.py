@@ -1,7 +1,7 @@
 """A private sway desktop for end-to-end tests: sway headless (pixman) with XWayland, the
-position-coded wallpaper, the pointer of wayvnc (a VNC viewer's pointer events of our
-own, which sway takes as a real pointer's), screenshots by grim. X tools (xdotool, xwininfo, xprop) still find the windows
-on XWayland, so the rest of the harness works on it unchanged.
+position-coded wallpaper, wayvnc's pointer (driven by VNC pointer events of our own,
+which sway takes as a real pointer's), screenshots by grim. X tools (xdotool, xwininfo,
+xprop) still find the windows on XWayland, so the rest of the harness works unchanged.
 
 sway refuses to run as root: under root it runs as nobody, in a folder of its own that
 nobody may use, and root is let into its XWayland. Everything it starts dies with it,
@@ -22,7 +22,7 @@ from pathlib import Path
 from typing import Sequence
 
 import desktop as dt
-from processes import Program, wait_until
+from processes import wait_until
 
 TOOLS = ("sway", "swaybg", "swaymsg", "wayvnc", "grim", "Xwayland", "xhost", "setpriv",
          "xdotool", "xwininfo", "xprop", "weston-terminal")
@@ -51,17 +51,17 @@ def ensure_x11_socket_dir() -> None:
     X servers expect it: root's, world-writable and sticky."""
     if os.geteuid() != 0:
         return
-    X11_SOCKETS.mkdir(mode=0o1777, exist_ok=True)
+    X11_SOCKETS.mkdir(exist_ok=True)
     st = X11_SOCKETS.stat()
     if st.st_uid != 0 or stat.S_IMODE(st.st_mode) != 0o1777:
         os.chown(X11_SOCKETS, 0, 0)
-    os.chmod(X11_SOCKETS, 0o1777)
+        os.chmod(X11_SOCKETS, 0o1777)
 
 
 class SwayDesktop(dt.Desktop):
     """sway with XWayland on a 1024 x 768 headless output; use as a context manager."""
 
-    def __init__(self, width: int = 1024, height: int = 768, **_: object):
+    def __init__(self, width: int = 1024, height: int = 768):
         super().__init__(width, height, window_manager=False)
         self.home = self.tmp / "sway"
         self.sway_runtime = self.home / "run"
@@ -112,14 +112,14 @@ class SwayDesktop(dt.Desktop):
                 "--clear-groups", "--pdeathsig", "KILL", *argv]
 
     def _sway_env(self) -> dict[str, str]:
-        return {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": str(self.sway_runtime),
-                "XDG_RUNTIME_DIR": str(self.sway_runtime), "LANG": "C.UTF-8",
+        return {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LANG": "C.UTF-8",
+                "HOME": str(self.sway_runtime), "XDG_RUNTIME_DIR": str(self.sway_runtime),
                 "WLR_BACKENDS": "headless", "WLR_RENDERER": "pixman",
                 "WLR_LIBINPUT_NO_DEVICES": "1"}
 
     def _start_sway(self) -> None:
-        self._server = self._spawn(self._as_sway_user(["sway", "-c", str(self.home / "config")]),
-                                   env=self._sway_env(), cwd=self.home, label="sway")
+        argv = self._as_sway_user(["sway", "-c", str(self.home / "config")])
+        self._server = self._spawn(argv, env=self._sway_env(), cwd=self.home, label="sway")
 
         def ready() -> list[Path]:
             if not self._server.running():
@@ -153,8 +153,9 @@ class SwayDesktop(dt.Desktop):
         if not self._user:
             return
         command = self._as_sway_user(["xhost", "+si:localuser:root"])
-        wait_until(lambda: subprocess.run(command, env=dict(self._sway_env(), DISPLAY=self.display),
-                                          capture_output=True, timeout=dt.TOOL_TIMEOUT).returncode == 0,
+        env = dict(self._sway_env(), DISPLAY=self.display)
+        wait_until(lambda: subprocess.run(command, env=env, capture_output=True,
+                                          timeout=dt.TOOL_TIMEOUT).returncode == 0,
                    START_TIMEOUT, "XWayland to let root in", interval=0.2)
 
     # ---- what a program on this desktop sees
@@ -197,7 +198,8 @@ class SwayDesktop(dt.Desktop):
 
     def grab(self, rect: dt.Rect) -> dt.Image:
         """The screen in `rect`, once sway has hidden its cursor after the last input."""
-        time.sleep(max(0.0, self._last_input + HIDE_CURSOR_MS / 1000 + 0.15 - time.monotonic()))
+        hidden = self._last_input + HIDE_CURSOR_MS / 1000 + 0.15
+        time.sleep(max(0.0, hidden - time.monotonic()))
         argv = ["grim", "-t", "ppm", "-"]
         if rect != dt.Rect(0, 0, self.width, self.height):
             argv[1:1] = ["-g", f"{rect.x},{rect.y} {rect.width}x{rect.height}"]

@@ -69,16 +69,17 @@ class SwayTest(MascotCase):
                       f"{self.desktop.keep_artifact(shot, 'sway')})\n"
                       + dt.describe_differences(outside))
 
-    def open_terminal(self) -> None:
+    def open_terminal(self) -> dt.Program:
         """A Wayland window of another program's, which sway tiles over the whole screen:
         a terminal with nothing in it that changes (its shell only waits)."""
         shell = self.desktop.tmp / "waiting-shell"
         shell.write_text("#!/bin/sh\nexec sleep 600\n")
         shell.chmod(0o755)
-        self.terminal = self.desktop.start_program(["weston-terminal", f"--shell={shell}"],
-                                                   label="terminal")
-        self.addCleanup(self.terminal.stop)
-        dt.wait_until(lambda: self.desktop.node_of(self.terminal.pid), 10, "the terminal")
+        terminal = self.desktop.start_program(["weston-terminal", f"--shell={shell}"],
+                                              label="terminal")
+        self.addCleanup(terminal.stop)
+        dt.wait_until(lambda: self.desktop.node_of(terminal.pid), 10, "the terminal")
+        return terminal
 
     def choose(self, program: dt.Program, place: dt.Rect, item: tuple[int, int]) -> None:
         """Right-clicks her pin and clicks `item` of the menu that comes up."""
@@ -108,7 +109,7 @@ class SwayTest(MascotCase):
         # Always on top: above a window that sway tiles over the whole screen (a terminal,
         # black inside), and under it again once the switch is off.
         self.choose(program, place, MENU_ITEM_ALWAYS_ON_TOP)
-        self.open_terminal()
+        terminal = self.open_terminal()
         black = solid(self.desktop.width, self.desktop.height, (0, 0, 0))
         dt.wait_until(lambda: place_by_pin(self.desktop.screenshot(), black) == place, 10,
                       "the terminal to cover the screen, her pin still over it")
@@ -120,7 +121,7 @@ class SwayTest(MascotCase):
         under = self.desktop.screenshot()
         self.assertEqual(dt.differing_pixels(above, under, self.whole(), [place])[:8], [],
                          "more than her changed")
-        self.terminal.stop()
+        terminal.stop()
         _, shot = self.at_rest(program, wallpaper)
         self.expect_alone(shot, wallpaper, place)
 
