@@ -1,6 +1,6 @@
 // The Windows program: the mascot on the Win32 API.
+#include "app/win32/command_line_actions.h"
 #include "mascot/form1.h"
-#include "platform/win32/command_line_actions.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_toolkit.h"
 
@@ -10,7 +10,7 @@
 #include <string>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    namespace win32 = ruvia::platform::win32;
+    namespace win32 = ruvia::app::win32;
     try {
         const auto line = win32::readCommandLine(win32::programArguments());
         if (const auto status = win32::answerCommandLine(line)) return *status;

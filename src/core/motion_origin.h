@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -23,9 +24,8 @@ enum class MotionReference {
     PlaceCommitted,
 };
 
-// How the compositor with these globals measures: KWin (its own org_kde_* globals)
-// measures from the committed place, as far as is known here; every other compositor as
-// sway does.
+// How the compositor with these globals measures, until it shows otherwise: KWin (its
+// own org_kde_* globals) from the committed place, every other compositor as sway does.
 MotionReference motionReferenceOf(std::span<const std::string> globals);
 
 struct SurfacePlace {
@@ -39,7 +39,7 @@ public:
     // `place`: where the compositor has the surface as the button goes down, all of it
     // taken in.
     MotionOrigin(SurfacePlace place, MotionReference reference)
-        : reference_(reference), origin_(place), latest_(place) {}
+        : reference_(reference), press_(place), takenIn_(place), latest_(place) {}
 
     // The surface was committed at `place` and a sync sent after the commit; returns the
     // number that answered() is to be given when that sync is answered.
@@ -49,12 +49,14 @@ public:
     // they were sent; an answer to one that was never sent, or was answered, is ignored.
     void answered(uint32_t sync);
 
-    // The place that a surface-local position received now is relative to.
-    SurfacePlace origin() const { return origin_; }
+    // The place that a surface-local position received now is relative to, measured the
+    // compositor's way, or the other way.
+    SurfacePlace origin() const { return origin(reference_); }
+    SurfacePlace origin(MotionReference reference) const {
+        return reference == MotionReference::PlaceAtPress ? press_ : takenIn_;
+    }
     // The place committed last.
     SurfacePlace latest() const { return latest_; }
-    // Whether every committed place has been taken in.
-    bool settled() const { return waiting_.empty(); }
 
 private:
     struct Waiting {
@@ -62,10 +64,32 @@ private:
         SurfacePlace place;
     };
     MotionReference reference_;
-    SurfacePlace origin_;
+    SurfacePlace press_;
+    SurfacePlace takenIn_;  // what the compositor had taken in when it last answered
     SurfacePlace latest_;
     std::deque<Waiting> waiting_;
     uint32_t nextSync_ = 1;
 };
+
+// A pointer position in the layout.
+struct PointerAt {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+// Once the button is up, the compositor measures the pointer from the surface's place as
+// it has it, whichever way it measured the press's motion; and the drop put her pin under
+// the pointer, if the press's motion was measured the way that was taken (`used`). So
+// its first word after the release shows which way it measured the last motion of the
+// press (`byPress`, `byCommitted`: where that put the pointer, measured each way): a
+// motion (`after`, measured from her place then) agrees with one of them, or the pointer
+// leaves her (`after` empty), which only the other way explains: unless the way taken
+// put the pointer on another output than her surface's (`onHerOutput` false), where the
+// compositor does not look for her. Nothing where that cannot be told: both ways agree
+// (she never moved), or a motion agrees with neither (the pointer has moved on since).
+std::optional<MotionReference> referenceShownBy(MotionReference used, PointerAt byPress,
+                                                PointerAt byCommitted,
+                                                std::optional<PointerAt> after,
+                                                bool onHerOutput);
 
 }  // namespace ruvia::core

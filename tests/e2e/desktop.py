@@ -188,10 +188,16 @@ class Desktop:
             raise RuntimeError("the wallpaper did not take:\n" + describe_differences(diffs))
 
     def _start_window_manager(self) -> None:
-        self.start_program(["openbox", "--sm-disable"], label="openbox")
+        self.start_window_manager(["openbox", "--sm-disable"], label="openbox")
+
+    def start_window_manager(self, argv: Sequence[str], *, label: str,
+                             env: dict[str, str] | None = None, timeout: float = 10) -> Program:
+        """Starts a window manager and waits until it manages the screen."""
+        program = self.start_program(argv, label=label, env=env)
         wait_until(lambda: "window id #" in self.tool(
             ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False),
-            10, "openbox to manage the screen")
+            timeout, f"{label} to manage the screen")
+        return program
 
     # ---- processes
 

@@ -103,7 +103,8 @@ class InstallTest(PackagingCase):
         page = run(["man", "-l", str(prefix / "share/man/man6/ruvia-mascot.6.gz")],
                    env={**os.environ, "MANWIDTH": "80", "LC_ALL": "C.UTF-8"}).stdout
         for option in ("--settings", "--user-settings", "--autostart", "--no-autostart",
-                       "--help", "--version", "pdl_swg.ini"):
+                       "--layer-shell", "--no-layer-shell", "--help", "--version",
+                       "pdl_swg.ini"):
             self.assertIn(option, page.replace("\u2010", "-"))
 
         # Nearest-neighbour: each icon pixel is the art's pixel under it, None transparent.

@@ -29,10 +29,9 @@ class KWinTest(MascotCase):
     def setUpClass(cls) -> None:
         super().setUpClass()
         # A session bus of its own; KWIN_COMPOSE=N: no compositing, so she captures.
-        cls.desktop.start_program(["dbus-run-session", "kwin_x11", "--replace"], label="kwin",
-                                  env=cls.desktop.env(KWIN_COMPOSE="N"))
-        dt.wait_until(lambda: "window id #" in cls.desktop.tool(
-            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False), 60, "KWin to manage")
+        cls.desktop.start_window_manager(["dbus-run-session", "kwin_x11", "--replace"],
+                                         label="KWin", env=cls.desktop.env(KWIN_COMPOSE="N"),
+                                         timeout=60)
 
     def active_window(self) -> str:
         return self.desktop.tool(["xprop", "-root", "_NET_ACTIVE_WINDOW"]).split("#")[-1].strip()

@@ -179,7 +179,7 @@ class CommandLineTest(MascotCase):
                         self.assertIn("\nUsage: ruvia-mascot [options]\n", answer)
         usage = self.run_program("--help").stdout
         for option in ("--settings <file>", "--user-settings", "--autostart", "--no-autostart",
-                       "--version"):
+                       "--layer-shell", "--no-layer-shell", "--version"):
             self.assertIn(option, usage)
         self.assertEqual(watcher.events("MapNotify", since=since), [], "a window showed")
 

@@ -36,9 +36,7 @@ class TilingWindowManagerTest(MascotCase):
         super().setUpClass()
         config = cls.desktop.tmp / "i3.config"
         config.write_text(I3_CONFIG)
-        cls.desktop.start_program(["i3", "-c", str(config)], label="i3")
-        dt.wait_until(lambda: "window id #" in cls.desktop.tool(
-            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False), 10, "i3 to manage")
+        cls.desktop.start_window_manager(["i3", "-c", str(config)], label="i3")
 
     def test_she_floats_at_her_place_and_size_stays_there_and_drags(self):
         wallpaper = self.desktop.wallpaper

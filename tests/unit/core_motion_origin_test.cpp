@@ -60,9 +60,48 @@ TEST(MotionOrigin, MotionIsRelativeToThePlaceTheCompositorHadTakenIn) {
                 origin.answered(s.sync);
             }
             EXPECT_EQ(origin.origin(), s.origin) << c.name << ", step " << i;
+            // The other way is known all along, for the check after the release.
+            EXPECT_EQ(origin.origin(MotionReference::PlaceAtPress), P0) << c.name;
             EXPECT_EQ(origin.latest(), latest) << c.name << ", step " << i;
         }
     }
+}
+
+TEST(MotionOrigin, TheFirstWordAfterTheReleaseShowsTheCompositorsWay) {
+    using ruvia::core::PointerAt;
+    constexpr auto AtPress = MotionReference::PlaceAtPress;
+    constexpr auto Committed = MotionReference::PlaceCommitted;
+    struct Case {
+        const char* name;
+        MotionReference used;
+        PointerAt byPress, byCommitted;
+        std::optional<PointerAt> after;  // empty: the pointer left her
+        std::optional<MotionReference> shown;
+        bool onHerOutput = true;
+    };
+    // Pressed at (262, 108) with her at P0, the last motion (200, 200) after she was
+    // taken in at A: the pointer was at (400, 300) measured from the press, at (438, 342)
+    // from the place taken in.
+    const PointerAt press{400, 300}, committed{438, 342};
+    const Case cases[] = {
+        {"sway, as taken", AtPress, press, committed, PointerAt{400, 300}, AtPress},
+        {"from the committed place, as taken", Committed, press, committed,
+         PointerAt{438.2, 341.9}, Committed},
+        {"taken the wrong way, the pointer is not over her", Committed, press, committed,
+         std::nullopt, AtPress},
+        {"and the other wrong way", AtPress, press, committed, std::nullopt, Committed},
+        {"dropped on another output, where the compositor does not look for her", AtPress,
+         press, committed, std::nullopt, std::nullopt, false},
+        {"she never moved: both ways agree", AtPress, {262, 108}, {262, 108}, std::nullopt,
+         std::nullopt},
+        {"the pointer has moved on", AtPress, press, committed, PointerAt{420, 310},
+         std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ruvia::core::referenceShownBy(c.used, c.byPress, c.byCommitted, c.after,
+                                                c.onHerOutput),
+                  c.shown)
+            << c.name;
 }
 
 TEST(MotionOrigin, TheCompositorsWayIsToldByItsGlobals) {

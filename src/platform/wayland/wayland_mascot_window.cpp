@@ -39,6 +39,9 @@ WaylandMascotWindow::WaylandMascotWindow(WaylandDisplay& display, std::function<
     pointer.enter = [this](wl_surface* s, double x, double y) {
         if (surface_ && s == surface_->surface()) pointerMoved(x, y);
     };
+    pointer.leave = [this](wl_surface* s) {
+        if (move_ != nullptr && surface_ && s == surface_->surface()) leftWhileMoving();
+    };
     pointer.motion = [this](double x, double y) { pointerMoved(x, y); };
     pointer.button = [this](uint32_t code, bool down) { buttonChanged(code, down); };
 }
@@ -74,10 +77,7 @@ void WaylandMascotWindow::settleOnOutput(const wl_output* except) {
         display_.flush();
         return;
     }
-    const int factorBefore = pixelFactor();
     makeSurface(*want);
-    // A frame drawn for another scale would be the wrong size here.
-    if (pixelFactor() != factorBefore && events.paint) events.paint();
 }
 
 void WaylandMascotWindow::makeSurface(const Output& output) {
@@ -97,6 +97,10 @@ void WaylandMascotWindow::surfaceClosed() {
 void WaylandMascotWindow::outputsChanged() {
     if (move_ != nullptr) return;
     settleOnOutput();
+    // Her output's scale changed, or she went on one of another: a frame drawn for the
+    // old one would be the wrong size.
+    if (visible_ && frame_.width > 0 && frameFactor_ != pixelFactor() && events.paint)
+        events.paint();
 }
 
 void WaylandMascotWindow::move(int x, int y) {
@@ -138,6 +142,7 @@ int WaylandMascotWindow::pixelFactor() const {
 
 void WaylandMascotWindow::present(const core::Image& deviceFrame) {
     frame_ = deviceFrame;
+    frameFactor_ = pixelFactor();
     putFrame();
 }
 

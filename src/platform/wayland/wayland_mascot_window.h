@@ -64,11 +64,15 @@ private:
 
     // wayland_move_loop.cpp
     void followedTo(double x, double y);
+    void sawAfterRelease(std::optional<core::PointerAt> local);
+    void leftWhileMoving();
     void buttonWhileMoving(uint32_t code, bool pressed);
     void commitPlaceFor(Move& move);
 
     WaylandDisplay& display_;
-    const core::MotionReference motionReference_;
+    // How the compositor measures a press's motion: first from its globals, then as it
+    // shows after each drop.
+    core::MotionReference motionReference_;
     std::function<void()> pressed_;
     PixelRect place_{0, 0, 1, 1};
     bool visible_ = false;
@@ -76,6 +80,7 @@ private:
     std::unique_ptr<LayerSurface> surface_;
     ShmFrames frames_;
     core::Image frame_;       // the last presented frame, device pixels
+    int frameFactor_ = 1;     // the pixel factor it was drawn at
     bool frameWaiting_ = false;  // not yet on the surface: no buffer was free
     double pointerX_ = 0.0;  // where the pointer was last seen over her, surface-local
     double pointerY_ = 0.0;

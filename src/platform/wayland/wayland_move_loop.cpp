@@ -4,11 +4,13 @@
 #include "platform/wayland/wayland_mascot_window.h"
 
 #include "platform/wayland/wayland_display.h"
+#include "platform/wayland/wayland_outputs.h"
 
 #include <wayland-client.h>
 
 #include <cmath>
 #include <deque>
+#include <optional>
 
 namespace ruvia::platform::wayland {
 
@@ -20,7 +22,9 @@ struct WaylandMascotWindow::Move {
     core::MotionOrigin origin;
     double gripX, gripY;  // where in her the button went down
     uint32_t button;
-    bool over = false;
+    bool over = false;      // the button is up
+    bool learnt = false;    // the first motion after the release was looked at
+    std::optional<core::PointerAt> byPress, byCommitted;  // the last motion, each way
     struct Sync {
         wl_callback* callback;
         uint32_t number;
@@ -68,7 +72,14 @@ void WaylandMascotWindow::followedTo(double x, double y) {
     Move& move = *move_;
     // What comes after the release in the same read is no longer the move's: the
     // release put her down.
-    if (move.over) return;
+    if (move.over) {
+        sawAfterRelease(core::PointerAt{x, y});
+        return;
+    }
+    const core::SurfacePlace atPress = move.origin.origin(core::MotionReference::PlaceAtPress);
+    const core::SurfacePlace taken = move.origin.origin(core::MotionReference::PlaceCommitted);
+    move.byPress = core::PointerAt{atPress.x + x, atPress.y + y};
+    move.byCommitted = core::PointerAt{taken.x + x, taken.y + y};
     const core::SurfacePlace from = move.origin.origin();
     const int toX = static_cast<int>(std::lround(from.x + x - move.gripX));
     const int toY = static_cast<int>(std::lround(from.y + y - move.gripY));
@@ -76,6 +87,42 @@ void WaylandMascotWindow::followedTo(double x, double y) {
     place_.x = toX;
     place_.y = toY;
     commitPlaceFor(move);
+}
+
+// The first word after the release: a motion measured from her place as the compositor
+// has it, or (without `x`, `y`) the pointer leaving her. Where it shows that the press's
+// motion was measured the other way, she is put where the button came up after all, and
+// later drags measure that way.
+void WaylandMascotWindow::sawAfterRelease(std::optional<core::PointerAt> local) {
+    Move& move = *move_;
+    if (move.learnt || !move.byPress || !move.byCommitted) return;
+    move.learnt = true;
+    std::optional<core::PointerAt> after;
+    if (local) {
+        const core::SurfacePlace now = move.origin.origin(core::MotionReference::PlaceCommitted);
+        after = core::PointerAt{now.x + local->x, now.y + local->y};
+    }
+    const core::PointerAt taken =
+        motionReference_ == core::MotionReference::PlaceAtPress ? *move.byPress : *move.byCommitted;
+    const Output* on = surface_ ? display_.outputs().find(surface_->output()) : nullptr;
+    const bool onHerOutput = on != nullptr && taken.x >= on->logical.x &&
+                             taken.y >= on->logical.y &&
+                             taken.x < on->logical.x + on->logical.width &&
+                             taken.y < on->logical.y + on->logical.height;
+    const auto shown = core::referenceShownBy(motionReference_, *move.byPress,
+                                              *move.byCommitted, after, onHerOutput);
+    if (!shown || *shown == motionReference_) return;
+    motionReference_ = *shown;
+    const core::PointerAt at = after.value_or(
+        *shown == core::MotionReference::PlaceAtPress ? *move.byPress : *move.byCommitted);
+    place_.x = static_cast<int>(std::lround(at.x - move.gripX));
+    place_.y = static_cast<int>(std::lround(at.y - move.gripY));
+    commitPlaceFor(move);
+}
+
+void WaylandMascotWindow::leftWhileMoving() {
+    // Before the release the compositor has ended the move itself.
+    if (move_->over) sawAfterRelease(std::nullopt);
 }
 
 void WaylandMascotWindow::buttonWhileMoving(uint32_t code, bool pressed) {

@@ -42,6 +42,14 @@ const wl_pointer_listener kPointerListener{.enter = onEnter,
                                            .axis_discrete = onAxisDiscrete,
                                            .axis_value120 = nullptr};
 
+// The server's object goes too where the seat is new enough to say so.
+void releasePointer(wl_pointer* pointer) {
+    if (wl_pointer_get_version(pointer) >= WL_POINTER_RELEASE_SINCE_VERSION)
+        wl_pointer_release(pointer);
+    else
+        wl_pointer_destroy(pointer);
+}
+
 void onCapabilities(void* data, wl_seat*, uint32_t caps) { of(data).capabilities(caps); }
 void onSeatName(void*, wl_seat*, const char*) {}
 
@@ -50,7 +58,7 @@ const wl_seat_listener kSeatListener{.capabilities = onCapabilities, .name = onS
 }  // namespace
 
 WaylandPointer::~WaylandPointer() {
-    if (pointer_ != nullptr) wl_pointer_destroy(pointer_);
+    if (pointer_ != nullptr) releasePointer(pointer_);
     if (seat_ != nullptr) wl_seat_destroy(seat_);
 }
 
@@ -77,7 +85,7 @@ void WaylandPointer::capabilities(uint32_t caps) {
         wl_pointer_add_listener(pointer_, &kPointerListener, this);
     } else if (!has && pointer_ != nullptr) {
         if (over_ != nullptr) left(over_);
-        wl_pointer_destroy(pointer_);
+        releasePointer(pointer_);
         pointer_ = nullptr;
     }
 }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace ruvia::platform::win32 {
+namespace ruvia::app::win32 {
 
 // The command the Run value holds: this .exe, quoted, then `arguments`.
 std::wstring autostartCommand(const std::wstring& arguments);
@@ -17,4 +17,4 @@ struct AutostartResult {
 AutostartResult addAutostart(const std::wstring& command);
 AutostartResult removeAutostart();
 
-}  // namespace ruvia::platform::win32
+}  // namespace ruvia::app::win32

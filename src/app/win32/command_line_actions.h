@@ -2,12 +2,12 @@
 // message box (a GUI program has no console), or says which settings file to use.
 #pragma once
 
-#include "platform/win32/command_line.h"
+#include "app/win32/command_line.h"
 #include "settings/settings_store.h"
 
 #include <optional>
 
-namespace ruvia::platform::win32 {
+namespace ruvia::app::win32 {
 
 // The arguments after the program's name, as the C runtime split them.
 std::vector<std::wstring> programArguments();
@@ -24,4 +24,4 @@ struct SettingsChoice {
 // and there is no %APPDATA%.
 std::optional<SettingsChoice> settingsChoice(const CommandLine& line);
 
-}  // namespace ruvia::platform::win32
+}  // namespace ruvia::app::win32

@@ -1,12 +1,12 @@
-#include "platform/win32/command_line_actions.h"
+#include "app/win32/command_line_actions.h"
 
-#include "platform/win32/autostart.h"
+#include "app/win32/autostart.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 
-namespace ruvia::platform::win32 {
+namespace ruvia::app::win32 {
 
 namespace {
 
@@ -85,4 +85,4 @@ std::optional<SettingsChoice> settingsChoice(const CommandLine& line) {
     return SettingsChoice{"pdl_swg.ini"};
 }
 
-}  // namespace ruvia::platform::win32
+}  // namespace ruvia::app::win32

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace ruvia::platform::win32 {
+namespace ruvia::app::win32 {
 
 struct CommandLine {
     using Action = launch::Action;
@@ -26,4 +26,4 @@ CommandLine readCommandLine(const std::vector<std::wstring>& arguments);
 // The options, for a message box.
 std::wstring usageText();
 
-}  // namespace ruvia::platform::win32
+}  // namespace ruvia::app::win32

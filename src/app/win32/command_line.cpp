@@ -1,10 +1,10 @@
-#include "platform/win32/command_line.h"
+#include "app/win32/command_line.h"
 
 #include "platform/win32/wide_text.h"
 
 #include <utility>
 
-namespace ruvia::platform::win32 {
+namespace ruvia::app::win32 {
 
 namespace {
 
@@ -12,7 +12,7 @@ namespace {
 CommandLine refused(const char* reason, const std::wstring& argument = {}) {
     CommandLine out;
     out.action = CommandLine::Action::Refuse;
-    out.reason = widen(reason);
+    out.reason = platform::win32::widen(reason);
     if (const size_t at = out.reason.find(L"%1"); at != std::wstring::npos)
         out.reason.replace(at, 2, argument);
     return out;
@@ -71,4 +71,4 @@ std::wstring usageText() {
            L"--no-autostart\tNo longer start it when you sign in, and exit.";
 }
 
-}  // namespace ruvia::platform::win32
+}  // namespace ruvia::app::win32

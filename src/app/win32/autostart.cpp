@@ -1,10 +1,10 @@
-#include "platform/win32/autostart.h"
+#include "app/win32/autostart.h"
 
 #include <windows.h>
 
 #include <vector>
 
-namespace ruvia::platform::win32 {
+namespace ruvia::app::win32 {
 
 namespace {
 
@@ -98,4 +98,4 @@ AutostartResult removeAutostart() {
     });
 }
 
-}  // namespace ruvia::platform::win32
+}  // namespace ruvia::app::win32
