@@ -45,12 +45,21 @@ class ProgramCase(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls) -> None:
-        missing = dt.missing_tools()
+        missing = cls.missing_tools()
         if missing:
             raise unittest.SkipTest("end-to-end tests need " + ", ".join(missing))
         cls.prepare()
-        cls.desktop = cls.enterClassContext(dt.Desktop(*cls.screen, monitors=cls.monitors,
-                                                       window_manager=cls.window_manager))
+        cls.desktop = cls.enterClassContext(cls.make_desktop())
+
+    @classmethod
+    def missing_tools(cls) -> list[str]:
+        """The tools the desktop needs that are not installed."""
+        return dt.missing_tools()
+
+    @classmethod
+    def make_desktop(cls) -> dt.Desktop:
+        """The desktop the class's tests run on, not yet started."""
+        return dt.Desktop(*cls.screen, monitors=cls.monitors, window_manager=cls.window_manager)
 
     @classmethod
     def prepare(cls) -> None:

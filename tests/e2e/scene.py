@@ -9,7 +9,8 @@ from dataclasses import dataclass
 from pathlib import Path
 
 import desktop as dt
-from geometry import BACKGROUND_ONLY, CHAR_REST, CHAR_SIZE, PIN_RECT, STRING_START_IN_PIN
+from geometry import (BACKGROUND_ONLY, CHAR_REST, CHAR_SIZE, PIN_RECT, STRING_START_IN_PIN,
+                      WINDOW_SIZE)
 
 ASSETS = Path(__file__).resolve().parents[2] / "assets"
 # The string is drawn 2 pixels wide in this colour.
@@ -101,3 +102,21 @@ def scene_faults(got: dt.Image, background: dt.Image, char_at: tuple[int, int] |
 def background_only_matches(got: dt.Image, background: dt.Image) -> bool:
     """Whether the window shows `background` wherever only the background can be."""
     return all(got.crop(r).data == background.crop(r).data for r in BACKGROUND_ONLY)
+
+
+def place_by_pin(shot: dt.Image, before: dt.Image, below: int = 0) -> dt.Rect | None:
+    """Where her 96-dpi window is on the screen, found from the pin's first opaque pixel
+    among the pixels that changed below row `below` (a compositor need not show a window
+    where the window system says it is, and a layer surface is no X window); None when
+    no pin shows."""
+    pin_y = next(y for y in range(PIN.height) if any(PIN.at(x, y) for x in range(PIN.width)))
+    pin_x = next(x for x in range(PIN.width) if PIN.at(x, pin_y))
+    outline = PIN.at(pin_x, pin_y)
+    area = dt.Rect(0, below, shot.width, shot.height - below)
+    marks = [(x, y) for x, y, got, _ in dt.differing_pixels(shot, before, area)
+             if got == outline]
+    if not marks:
+        return None
+    top = min(y for _, y in marks)
+    left = min(x for x, y in marks if y == top)
+    return dt.Rect(left - PIN_RECT.x - pin_x, top - pin_y, *WINDOW_SIZE)

@@ -21,9 +21,9 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import desktop as dt  # noqa: E402
-from geometry import CHAR_REST, PIN_RECT, WINDOW_SIZE  # noqa: E402
+from geometry import CHAR_REST, WINDOW_SIZE  # noqa: E402
 from mascot_case import BINARY  # noqa: E402
-from scene import PIN, scene_faults  # noqa: E402
+from scene import place_by_pin, scene_faults  # noqa: E402
 from processes import Program  # noqa: E402
 
 PANEL_HEIGHT = 32  # weston's panel, whose clock may change during a test
@@ -105,21 +105,6 @@ class WaylandSessionTest(unittest.TestCase):
                       "her window on the screen", interval=0.3)
         return self.settled(below)
 
-    @staticmethod
-    def place_by_pin(shot: dt.Image, before: dt.Image, below: int) -> dt.Rect:
-        """Where her window is on the screen, found from the pin's first opaque pixel
-        among the pixels that changed below the panel (a compositor need not show a
-        window where the window system says it is)."""
-        pin_y = next(y for y in range(PIN.height) if any(PIN.at(x, y) for x in range(PIN.width)))
-        pin_x = next(x for x in range(PIN.width) if PIN.at(x, pin_y))
-        outline = PIN.at(pin_x, pin_y)
-        area = dt.Rect(0, below, shot.width, shot.height - below)
-        marks = [(x, y) for x, y, got, _ in dt.differing_pixels(shot, before, area)
-                 if got == outline]
-        top = min(y for _, y in marks)
-        left = min(x for x, y in marks if y == top)
-        return dt.Rect(left - PIN_RECT.x - pin_x, top - pin_y, *WINDOW_SIZE)
-
     def test_she_is_see_through_under_xwayland(self):
         before = self.screenshot()
         program = Program([str(BINARY)], dict(self.x_env), self.tmp, self.tmp, "mascot")
@@ -130,7 +115,7 @@ class WaylandSessionTest(unittest.TestCase):
         told = self.window_rect(window)
         self.assertEqual((told.width, told.height), WINDOW_SIZE)
         shot = self.shown_at_rest(before)
-        place = self.place_by_pin(shot, before, PANEL_HEIGHT)
+        place = place_by_pin(shot, before, PANEL_HEIGHT)
         faults, string = scene_faults(shot.crop(place), before.crop(place), CHAR_REST)
         outside = dt.differing_pixels(shot, before, dt.Rect(0, 0, shot.width, shot.height),
                                       [place])
@@ -152,7 +137,7 @@ class WaylandSessionTest(unittest.TestCase):
         shot = self.shown_at_rest(before)
         below = dt.Rect(0, PANEL_HEIGHT, before.width, before.height - PANEL_HEIGHT)
         changed = dt.differing_pixels(shot, before, below)
-        place = self.place_by_pin(shot, before, PANEL_HEIGHT)
+        place = place_by_pin(shot, before, PANEL_HEIGHT)
         faults, string = scene_faults(shot.crop(place), before.crop(place), CHAR_REST)
         outside = [(x, y) for x, y, _, _ in changed if not place.contains(x, y)]
         print(f"\nweston, Qt on Wayland: window at {place}; {len(faults)} wrong pixels in "
